@@ -1,0 +1,79 @@
+#pragma once
+// File-system port: what the archiving engine, the protocol, the paths and the help lookup
+// need of the platform. Paths are UTF-8 and use the platform's separator.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/Types.h"
+
+namespace ardeko::platform {
+
+enum class FileTimeKind { Created, LastModified, LastAccessed };
+
+struct FileAttributes {
+    bool directory = false;
+    bool hidden = false;
+    bool system = false;  // also: anything that is neither a plain file nor a folder (links, devices, pipes)
+    bool readOnly = false;
+};
+
+struct DirEntry {
+    std::string name;  // name only, no folder
+    FileAttributes attributes;
+};
+
+// One open directory listing. Entries come one at a time in the order the platform lists them;
+// "." and ".." are never returned.
+class DirSearch {
+public:
+    virtual ~DirSearch() = default;
+    virtual bool next(DirEntry& out) = 0;
+};
+
+// How far a move came: copy first, then removal of the source.
+struct MoveResult {
+    enum class Stage { Done, CopyFailed, DeleteFailed };
+    Stage stage = Stage::Done;
+    std::string error;  // the platform's description of the failure
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The path separator of this platform ('\\' on Windows, '/' elsewhere).
+    virtual char separator() const = 0;
+
+    // Lists every entry of `folder` (with or without trailing separator). Returns an empty
+    // listing when the folder cannot be read or does not exist.
+    virtual std::unique_ptr<DirSearch> openSearch(const std::string& folder) = 0;
+
+    // Attributes of one path, or nothing when it does not exist.
+    virtual std::optional<FileAttributes> attributes(const std::string& path) = 0;
+
+    // One of the three file times in local time, or nothing when it cannot be read.
+    virtual std::optional<LocalDateTime> fileTime(const std::string& path, FileTimeKind kind) = 0;
+
+    // Creates one directory level (the parent must exist).
+    virtual IoResult createDirectory(const std::string& path) = 0;
+
+    // Copies a file, replacing an existing target. On failure no partial target is left behind.
+    virtual IoResult copyFile(const std::string& from, const std::string& to) = 0;
+
+    virtual IoResult removeFile(const std::string& path) = 0;
+
+    // Copy, then delete the source; reports which stage failed. Implementations may take a
+    // faster road (a rename) as long as the observable outcome is the same.
+    virtual MoveResult moveFile(const std::string& from, const std::string& to);
+
+    // Appends `line` plus CR LF to a text file in the system's code page, creating the file.
+    // The line reaches the file whole, in one write.
+    virtual IoResult appendLine(const std::string& path, const std::string& line) = 0;
+};
+
+// Windows-style wildcard match of one file name: '*' any run, '?' one character,
+// letters compared without regard to case. "*.*" matches every name, with or without a dot.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+}  // namespace ardeko::platform

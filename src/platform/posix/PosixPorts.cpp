@@ -1,0 +1,7 @@
+#include "platform/posix/PosixPorts.h"
+
+namespace ardeko::platform::posix {
+
+void InstallPosixPorts() {}
+
+}  // namespace ardeko::platform::posix

@@ -1,0 +1,10 @@
+#include "support/Module.h"
+
+namespace ardeko {
+
+ModuleValues& Module() {
+    static ModuleValues values;
+    return values;
+}
+
+}  // namespace ardeko

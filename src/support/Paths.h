@@ -1,0 +1,17 @@
+#pragma once
+// Paths and folders. "Backslash" in the names means the platform's separator.
+#include <cstdint>
+#include <string>
+
+namespace ardeko {
+
+std::string AddBackslash(const std::string& path);
+std::string StripBackslash(const std::string& path);
+// Creates every missing level of the path; never fails, always true.
+bool CreatePath(const std::string& path);
+// The special folder's path without trailing separator, or "".
+std::string GetSpecialFolder(std::int32_t csidl);
+// The per-host, per-language data folder, with trailing separator; created when missing.
+std::string GetDataFolder();
+
+}  // namespace ardeko
