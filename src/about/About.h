@@ -1,0 +1,7 @@
+#pragma once
+namespace ardeko {
+
+// Shows the About dialog dlgInfo modally.
+void ShowInfoDialog();
+
+}  // namespace ardeko
