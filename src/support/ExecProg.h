@@ -24,6 +24,9 @@ public:
     void ProgParas(const std::string& paras) { progParas_ = paras; }
 
 private:
+    // Hands the kept process handle back to the platform; nothing when there is none.
+    void ReleaseProcess();
+
     bool epError_ = false;
     std::int32_t winMode_ = 3;
     std::string workDir_;
