@@ -1,0 +1,313 @@
+// The file system of this machine, through the POSIX calls.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <list>
+#include <mutex>
+
+#include "platform/posix/PosixCommon.h"
+#include "platform/posix/PosixPorts.h"
+
+namespace ardeko::platform::posix {
+namespace {
+
+FileAttributes AttributesFromMode(const std::string& name, mode_t mode) {
+    FileAttributes a;
+    a.hidden = !name.empty() && name.front() == '.';
+    a.directory = S_ISDIR(mode);
+    // Links, devices, pipes and sockets are kept out of every walk; a link to a folder could
+    // lead into a loop or out of the tree the user chose.
+    a.system = !S_ISDIR(mode) && !S_ISREG(mode);
+    a.readOnly = (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return a;
+}
+
+class PosixDirSearch final : public DirSearch {
+public:
+    explicit PosixDirSearch(DIR* dir) : dir_(dir) {}
+    ~PosixDirSearch() override {
+        if (dir_ != nullptr) closedir(dir_);
+    }
+    PosixDirSearch(const PosixDirSearch&) = delete;
+    PosixDirSearch& operator=(const PosixDirSearch&) = delete;
+
+    bool next(DirEntry& out) override {
+        if (dir_ == nullptr) return false;
+        for (;;) {
+            errno = 0;
+            const dirent* e = readdir(dir_);
+            if (e == nullptr) return false;  // end, or a read error: the listing ends either way
+            const std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            out.name = name;
+            out.attributes = FileAttributes{};
+            out.attributes.hidden = name.front() == '.';
+            unsigned char type = e->d_type;
+            if (type == DT_UNKNOWN) {
+                struct stat st {};
+                if (fstatat(dirfd(dir_), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                    // Vanished meanwhile, or not readable: nothing the walk could use.
+                    out.attributes.system = true;
+                    return true;
+                }
+                out.attributes = AttributesFromMode(name, st.st_mode);
+                return true;
+            }
+            out.attributes.directory = type == DT_DIR;
+            out.attributes.system = type != DT_DIR && type != DT_REG;
+            return true;
+        }
+    }
+
+private:
+    DIR* dir_;
+};
+
+class EmptySearch final : public DirSearch {
+public:
+    bool next(DirEntry&) override { return false; }
+};
+
+LocalDateTime ToLocal(const statx_timestamp& ts) {
+    const time_t seconds = static_cast<time_t>(ts.tv_sec);
+    tm parts{};
+    if (localtime_r(&seconds, &parts) == nullptr) return LocalDateTime{};
+    return LocalDateTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                         parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+// Closes a descriptor on scope exit unless released.
+struct FdGuard {
+    int fd = -1;
+    ~FdGuard() {
+        if (fd >= 0) close(fd);
+    }
+    int release() {
+        const int f = fd;
+        fd = -1;
+        return f;
+    }
+};
+
+// Copies everything from `in` to `out`: in-kernel first, plain read/write where the file
+// systems do not support that. Returns 0 or an errno value.
+int CopyContent(int in, int out) {
+    bool tryRange = true;
+    bool trySendfile = true;
+    for (;;) {
+        if (tryRange) {
+            const ssize_t n = copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+            if (n > 0) continue;
+            if (n == 0) return 0;
+            if (errno == EINTR) continue;
+            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+                errno != EBADF && errno != EPERM)
+                return errno;
+            tryRange = false;
+        }
+        if (trySendfile) {
+            const ssize_t n = sendfile(out, in, nullptr, 1 << 30);
+            if (n > 0) continue;
+            if (n == 0) return 0;
+            if (errno == EINTR) continue;
+            if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
+            trySendfile = false;
+        }
+        char buffer[1 << 16];
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got == 0) return 0;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = write(out, buffer + done, static_cast<std::size_t>(got - done));
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                return errno;
+            }
+            done += put;
+        }
+    }
+}
+
+class PosixFileSystem final : public FileSystem {
+public:
+    ~PosixFileSystem() override {
+        for (auto& f : openFiles_) close(f.fd);
+    }
+
+    char separator() const override { return '/'; }
+
+    std::unique_ptr<DirSearch> openSearch(const std::string& folder) override {
+        DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+        if (dir == nullptr) return std::make_unique<EmptySearch>();
+        return std::make_unique<PosixDirSearch>(dir);
+    }
+
+    std::optional<FileAttributes> attributes(const std::string& path) override {
+        struct stat st {};
+        if (path.empty() || lstat(path.c_str(), &st) != 0) return std::nullopt;
+        std::string name = path;
+        while (name.size() > 1 && name.back() == '/') name.pop_back();
+        return AttributesFromMode(NameOf(name), st.st_mode);
+    }
+
+    std::optional<LocalDateTime> fileTime(const std::string& path, FileTimeKind kind) override {
+        struct statx sx {};
+        if (path.empty() ||
+            statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME | STATX_MTIME | STATX_ATIME, &sx) != 0)
+            return std::nullopt;
+        switch (kind) {
+            case FileTimeKind::Created:
+                // Linux keeps a birth time only on some file systems (ext4, xfs, btrfs, tmpfs);
+                // it reads as missing or zero elsewhere. The last-write time is then the best
+                // stand-in: it is the oldest time Linux keeps that also survives a copy that
+                // keeps times, whereas the status-change time moves with every rename.
+                if ((sx.stx_mask & STATX_BTIME) != 0 && (sx.stx_btime.tv_sec != 0 || sx.stx_btime.tv_nsec != 0))
+                    return ToLocal(sx.stx_btime);
+                return ToLocal(sx.stx_mtime);
+            case FileTimeKind::LastModified:
+                return ToLocal(sx.stx_mtime);
+            case FileTimeKind::LastAccessed:
+                return ToLocal(sx.stx_atime);
+        }
+        return std::nullopt;
+    }
+
+    IoResult createDirectory(const std::string& path) override {
+        if (mkdir(path.c_str(), 0777) != 0) return IoResult::failure(ErrnoText(errno));
+        return IoResult::success();
+    }
+
+    IoResult copyFile(const std::string& from, const std::string& to) override {
+        FdGuard in{open(from.c_str(), O_RDONLY | O_CLOEXEC)};
+        if (in.fd < 0) return IoResult::failure(ErrnoText(errno));
+        struct stat st {};
+        if (fstat(in.fd, &st) != 0) return IoResult::failure(ErrnoText(errno));
+        if (S_ISDIR(st.st_mode)) return IoResult::failure(ErrnoText(EISDIR));
+        if (!S_ISREG(st.st_mode)) return IoResult::failure(ErrnoText(EINVAL));
+
+        // The copy grows under a hidden name beside the target and takes the target's name in
+        // one rename, so no reader ever sees a half-written file and a failure leaves nothing:
+        // a leading dot keeps it out of every listing the walk makes.
+        std::string temp = ParentOf(to) + "/.ardeko-copy-XXXXXX";
+        FdGuard out{mkostemp(temp.data(), O_CLOEXEC)};
+        if (out.fd < 0) return IoResult::failure(ErrnoText(errno));
+
+        int err = CopyContent(in.fd, out.fd);
+        if (err == 0 && fchmod(out.fd, st.st_mode & 07777) != 0) err = errno;
+        if (err == 0) {
+            const timespec times[2] = {st.st_atim, st.st_mtim};
+            if (futimens(out.fd, times) != 0) err = errno;
+        }
+        if (err == 0 && close(out.release()) != 0) err = errno;  // late write errors show up here
+        if (err == 0 && rename(temp.c_str(), to.c_str()) != 0) err = errno;
+        if (err != 0) {
+            unlink(temp.c_str());
+            return IoResult::failure(ErrnoText(err));
+        }
+        return IoResult::success();
+    }
+
+    IoResult removeFile(const std::string& path) override {
+        if (unlink(path.c_str()) != 0) return IoResult::failure(ErrnoText(errno));
+        return IoResult::success();
+    }
+
+    MoveResult moveFile(const std::string& from, const std::string& to) override {
+        // Within one file system a rename gives the same result as copy and delete, only at
+        // once and without a moment where the file exists twice. Anything else (another file
+        // system, an undeletable source, a target that is in the way) takes the long road,
+        // which also tells which stage failed.
+        struct stat st {};
+        if (lstat(from.c_str(), &st) == 0 && S_ISREG(st.st_mode) && rename(from.c_str(), to.c_str()) == 0)
+            return {};
+        return FileSystem::moveFile(from, to);
+    }
+
+    IoResult appendLine(const std::string& path, const std::string& line) override {
+        std::lock_guard lock(mutex_);
+        const std::string data = encoder_.encode(line) + "\r\n";
+        OpenFile* file = cached(path);
+        if (file == nullptr) return IoResult::failure(ErrnoText(errno));
+        for (std::size_t done = 0; done < data.size();) {
+            const ssize_t put = write(file->fd, data.data() + done, data.size() - done);
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                const int err = errno;
+                drop(path);
+                return IoResult::failure(ErrnoText(err));
+            }
+            done += static_cast<std::size_t>(put);
+        }
+        return IoResult::success();
+    }
+
+private:
+    struct OpenFile {
+        std::string path;
+        int fd = -1;
+        dev_t dev = 0;
+        ino_t ino = 0;
+    };
+
+    // Protocol lines come in bursts; opening the file for every line costs more than the
+    // rest of the walk. A few descriptors stay open, and each is checked against the path
+    // before use so that a file deleted or replaced meanwhile is begun anew.
+    OpenFile* cached(const std::string& path) {
+        for (auto it = openFiles_.begin(); it != openFiles_.end(); ++it) {
+            if (it->path != path) continue;
+            struct stat now {};
+            if (stat(path.c_str(), &now) == 0 && now.st_dev == it->dev && now.st_ino == it->ino) {
+                openFiles_.splice(openFiles_.begin(), openFiles_, it);
+                return &openFiles_.front();
+            }
+            close(it->fd);
+            openFiles_.erase(it);
+            break;
+        }
+        const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) return nullptr;
+        struct stat st {};
+        if (fstat(fd, &st) != 0) {
+            const int err = errno;
+            close(fd);
+            errno = err;
+            return nullptr;
+        }
+        openFiles_.push_front(OpenFile{path, fd, st.st_dev, st.st_ino});
+        while (openFiles_.size() > kMaxOpen) {
+            close(openFiles_.back().fd);
+            openFiles_.pop_back();
+        }
+        return &openFiles_.front();
+    }
+
+    void drop(const std::string& path) {
+        for (auto it = openFiles_.begin(); it != openFiles_.end(); ++it) {
+            if (it->path == path) {
+                close(it->fd);
+                openFiles_.erase(it);
+                return;
+            }
+        }
+    }
+
+    static constexpr std::size_t kMaxOpen = 4;
+    std::mutex mutex_;
+    std::list<OpenFile> openFiles_;
+    TextEncoder encoder_{EnvironmentCodeSet()};
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakePosixFileSystem() { return std::make_unique<PosixFileSystem>(); }
+
+}  // namespace ardeko::platform::posix
