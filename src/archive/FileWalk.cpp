@@ -1,0 +1,301 @@
+#include "archive/FileWalk.h"
+
+#include <fmt/format.h>
+
+#include <memory>
+#include <vector>
+
+#include "archive/Protocol.h"
+#include "msgbox/MsgBox.h"
+#include "platform/Ports.h"
+#include "support/Module.h"
+#include "support/Paths.h"
+
+namespace ardeko {
+
+std::string FileNameFromPath(const std::string& path) {
+    const auto pos = path.rfind(platform::Fs().separator());
+    if (pos == std::string::npos) return path;
+    if (pos == 0) return {};
+    return path.substr(pos + 1);
+}
+
+std::size_t CharacterCount(const std::string& utf8) {
+    std::size_t count = 0;
+    for (char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+std::string ArchiveTargetFolder(const std::string& folder, const platform::LocalDateTime& when, FolderScheme scheme,
+                                const std::string& monthName) {
+    std::string target = AddBackslash(folder) + ArchiveFolderPrefix + std::to_string(when.year);
+    if (scheme == FolderScheme::YearMonth)
+        target += platform::Fs().separator() + fmt::format("{}{:02} {}", ArchiveFolderPrefix, when.month, monthName);
+    return target;
+}
+
+namespace {
+
+const std::vector<std::string>& AnswerCaptions() {
+    static const std::vector<std::string> captions{"Ja", "Nein", "Abbrechen"};
+    return captions;
+}
+constexpr int kYes = 1, kNo = 2, kCancel = 3, kDontAskMark = 256;
+
+platform::FileTimeKind KindOf(DateBasis basis) {
+    switch (basis) {
+        case DateBasis::Created: return platform::FileTimeKind::Created;
+        case DateBasis::LastAccessed: return platform::FileTimeKind::LastAccessed;
+        default: return platform::FileTimeKind::LastModified;
+    }
+}
+
+void Pump() {
+    try {
+        platform::UI().DoEvents();
+    } catch (...) {
+    }
+}
+
+void Beep() {
+    try {
+        platform::UI().Beep();
+    } catch (...) {
+    }
+}
+
+// One call of ProcessFiles for one pattern, with what every folder of it shares.
+class Walk {
+public:
+    Walk(ArchiveDialog& dialog, const std::string& pattern, std::int16_t month, std::int16_t year)
+        : dlg_(dialog), state_(dialog.RunState()), pattern_(pattern), month_(month), year_(year) {}
+
+    void Folder(const std::string& folder) {
+        if (state_.CancelRequested) return CancelExit();
+        const std::string base = AddBackslash(folder);
+        Files(base);
+        if (state_.CancelRequested) return CancelExit();
+
+        bool withSubfolders = false;
+        try {
+            withSubfolders = dlg_.IncludeSubfoldersSet();
+        } catch (...) {
+        }
+        if (!withSubfolders) return;
+
+        // The listing is complete before the first subfolder is entered; only this folder's
+        // list is held while its subfolders are walked.
+        std::vector<std::string> subfolders;
+        try {
+            auto search = platform::Fs().openSearch(base);
+            platform::DirEntry entry;
+            while (search && search->next(entry)) {
+                const auto& a = entry.attributes;
+                if (!a.directory || a.hidden || a.system) continue;
+                if (entry.name.rfind(ArchiveFolderPrefix, 0) == 0) continue;
+                subfolders.push_back(base + entry.name);
+                Status("Prüfe Verzeichnis " + std::to_string(subfolders.size()) + "...");
+                Pump();
+                if (state_.CancelRequested) break;
+            }
+        } catch (...) {
+        }
+        if (state_.CancelRequested) return CancelExit();
+        for (const auto& sub : subfolders) Folder(AddBackslash(sub));
+    }
+
+private:
+    void CancelExit() {
+        Status("Archivierung wird abgebrochen...");
+        Pump();
+    }
+
+    void Status(const std::string& text) {
+        try {
+            dlg_.SetStatus(text);
+        } catch (...) {
+        }
+    }
+
+    // Steps for the matching files of one folder, one at a time in listing order.
+    void Files(const std::string& base) {
+        std::unique_ptr<platform::DirSearch> search;
+        try {
+            search = platform::Fs().openSearch(base);
+        } catch (...) {
+            return;
+        }
+        platform::DirEntry entry;
+        while (true) {
+            try {
+                if (!search || !search->next(entry)) return;
+            } catch (...) {
+                return;
+            }
+            const auto& a = entry.attributes;
+            if (a.directory || a.hidden || a.system) continue;
+            if (!platform::WildcardMatch(pattern_, entry.name)) continue;
+            try {
+                OneFile(base, entry.name);
+            } catch (...) {
+                // Whatever failed for this file, the walk goes on with the next one.
+            }
+            if (state_.CancelRequested) return;
+        }
+    }
+
+    void OneFile(const std::string& base, const std::string& name) {
+        ++state_.CheckedCount;
+        Status("Prüfe Datei " + std::to_string(state_.CheckedCount) + "...");
+        Pump();
+
+        const std::string fullPath = base + name;
+        // A file that vanished after the listing has no time to judge it by: it stays out.
+        const auto when = platform::Fs().fileTime(fullPath, KindOf(dlg_.CurrentDateBasis()));
+        if (!when || !IsDueForArchive(*when, month_, year_)) return;
+
+        std::string monthName;
+        const FolderScheme scheme = dlg_.CurrentFolderScheme();
+        if (scheme == FolderScheme::YearMonth && when->month >= 1 && when->month <= 12)
+            monthName = dlg_.MonthName(when->month - 1);
+        const std::string targetFolder = ArchiveTargetFolder(base, *when, scheme, monthName);
+        const std::string target = targetFolder + platform::Fs().separator() + name;
+
+        if (CharacterCount(target) > MaxTargetPathLength) {
+            Beep();
+            MsgBoxStd("Pfad zu lang für Archivierung!", vbExclamation, Module().ProductTitle);
+            WritePROTO("! Pfad zu lang: " + target);
+            return;
+        }
+
+        const std::string archivedLine = "Archiviert: " + fullPath + " (" + TimeText(*when) + ")";
+        if (dlg_.TestRunSet()) {
+            WritePROTO(archivedLine);
+            WritePROTO("in '" + targetFolder + "'");
+            ++state_.ArchivedCount;
+            return;
+        }
+
+        if (dlg_.ConfirmEachSet()) {
+            Beep();
+            int answer = kNo;  // a question that could not be asked moves nothing
+            try {
+                answer = MsgBoxEx("Datei '" + fullPath + "'\r\narchivieren in '" + targetFolder + "'?",
+                                  AnswerCaptions(), false, vbQuestion, Module().ProductTitle);
+            } catch (...) {
+            }
+            if (answer == kCancel) {
+                state_.CancelRequested = true;
+                return;
+            }
+            if (answer == kNo) return;
+        }
+
+        if (ExistsAsFile(target) && !MayReplace(target)) return;
+
+        if (!IsFolder(targetFolder)) CreatePath(targetFolder);
+
+        platform::MoveResult moved;
+        try {
+            moved = platform::Fs().moveFile(fullPath, target);
+        } catch (const std::exception& e) {
+            moved = {platform::MoveResult::Stage::CopyFailed, e.what()};
+        } catch (...) {
+            moved = {platform::MoveResult::Stage::CopyFailed, "Unbekannter Fehler"};
+        }
+        switch (moved.stage) {
+            case platform::MoveResult::Stage::CopyFailed:
+                WritePROTO("! Problem beim Verschieben von '" + fullPath + "'");
+                WritePROTO("! nach '" + target + "'");
+                WritePROTO("! " + moved.error);
+                ++state_.ErrorCount;
+                return;
+            case platform::MoveResult::Stage::DeleteFailed:
+                WritePROTO("! Problem beim Löschen von '" + fullPath + "'");
+                WritePROTO("! " + moved.error);
+                ++state_.ErrorCount;
+                return;
+            case platform::MoveResult::Stage::Done:
+                break;
+        }
+        WritePROTO(archivedLine);
+        WritePROTO("in '" + targetFolder + "'");
+        ++state_.ArchivedCount;
+    }
+
+    // The existing target: says so in the protocol and, as long as the user wants to be asked,
+    // asks. True when the old file has been given up for the new one.
+    bool MayReplace(const std::string& target) {
+        const std::string notice = "Zieldatei '" + target + "' ist bereits vorhanden.";
+        WritePROTO("! " + notice + "..");
+        if (state_.AskBeforeOverwrite) {
+            int answer = kNo;  // without an answer the archived file is kept
+            try {
+                answer = MsgBoxEx(notice + " Überschreiben?", AnswerCaptions(), true, vbQuestion,
+                                  Module().ProductTitle);
+            } catch (...) {
+            }
+            if (answer >= kDontAskMark) {
+                WritePROTO("! Sicherheitsabfrage vor Überschreiben ausgeschaltet...");
+                state_.AskBeforeOverwrite = false;
+                answer -= kDontAskMark;
+            }
+            if (answer == kCancel) {
+                state_.CancelRequested = true;
+                return false;
+            }
+            if (answer != kYes) {
+                WritePROTO("! Vorhandene Zieldatei wird NICHT überschrieben...");
+                return false;
+            }
+        }
+        WritePROTO("! Vorhandene Zieldatei wird überschrieben...");
+        try {
+            platform::Fs().removeFile(target);  // a failure shows when the copy meets the old file
+        } catch (...) {
+        }
+        return true;
+    }
+
+    static bool ExistsAsFile(const std::string& path) {
+        const auto a = platform::Fs().attributes(path);
+        return a && !a->directory;
+    }
+
+    static bool IsFolder(const std::string& path) {
+        try {
+            const auto a = platform::Fs().attributes(path);
+            return a && a->directory;
+        } catch (...) {
+            return false;
+        }
+    }
+
+    static std::string TimeText(const platform::LocalDateTime& when) {
+        try {
+            return platform::Clock().FormatGeneralDate(when);
+        } catch (...) {
+            return fmt::format("{:02}.{:02}.{:04} {:02}:{:02}:{:02}", when.day, when.month, when.year, when.hour,
+                               when.minute, when.second);
+        }
+    }
+
+    ArchiveDialog& dlg_;
+    ArchiveRunState& state_;
+    const std::string& pattern_;
+    std::int16_t month_;
+    std::int16_t year_;
+};
+
+}  // namespace
+
+void ProcessFiles(ArchiveDialog& dialog, const std::string& folder, const std::string& pattern,
+                  std::int16_t cutOffMonth, std::int16_t cutOffYear) {
+    try {
+        Walk(dialog, pattern, cutOffMonth, cutOffYear).Folder(folder);
+    } catch (...) {
+    }
+}
+
+}  // namespace ardeko

@@ -1,0 +1,114 @@
+#include "archive/Protocol.h"
+
+#include <fmt/format.h>
+
+#include "msgbox/MsgBox.h"
+#include "platform/Ports.h"
+#include "support/ExecProg.h"
+#include "support/Identity.h"
+#include "support/Module.h"
+#include "support/Paths.h"
+
+namespace ardeko {
+
+namespace {
+
+std::string ProtocolFileName() { return "Protokoll " + GetHostName() + "-Archivierung.txt"; }
+
+// The same path as ArchiveProtocolPath, without creating the folder. Creating the data folder
+// costs a directory call per level; done for every line of a large run it costs more than the
+// walk itself, and the folder is there after the first line anyway.
+std::string ProtocolPathWithoutCreating() {
+    const char sep = platform::Fs().separator();
+    return AddBackslash(GetSpecialFolder(platform::CSIDL_APPDATA_)) + "Veltrano" + sep + GetHostName() + " " +
+           Module().ProductName + sep + ProtocolFileName();
+}
+
+void Beep() {
+    try {
+        platform::UI().Beep();
+    } catch (...) {
+    }
+}
+
+// An existing file that a viewer can be given: no folder, nothing hidden.
+bool ProtocolExists(const std::string& path) {
+    try {
+        auto attrs = platform::Fs().attributes(path);
+        return attrs && !attrs->directory && !attrs->hidden && !attrs->system;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+std::string ArchiveProtocolPath() {
+    try {
+        return GetDataFolder() + ProtocolFileName();
+    } catch (...) {
+        return ProtocolFileName();
+    }
+}
+
+std::string ProtocolTimeStamp(const platform::LocalDateTime& t) {
+    return fmt::format("{:02}.{:02}.{:02} {:02}:{:02}:{:02}", t.day, t.month, ((t.year % 100) + 100) % 100, t.hour,
+                       t.minute, t.second);
+}
+
+void WritePROTO(const std::string& text) {
+    try {
+        const std::string path = ProtocolPathWithoutCreating();
+        // Looking up the data folder lets pending window messages through; keep that moment.
+        try {
+            platform::UI().DoEvents();
+        } catch (...) {
+        }
+        const std::string line = ProtocolTimeStamp(platform::Clock().Now()) + " - " + text;
+        if (platform::Fs().appendLine(path, line)) return;
+        // Most likely the data folder is missing: create it and try once more.
+        platform::Fs().appendLine(ArchiveProtocolPath(), line);
+    } catch (...) {
+        // A lost protocol line never stops a run.
+    }
+}
+
+void ShowProtocol() {
+    try {
+        const std::string path = ArchiveProtocolPath();
+        if (!ProtocolExists(path)) {
+            Beep();
+            MsgBoxStd("Protokoll (" + path + ") nicht gefunden...", vbExclamation, Module().ProductTitle);
+            return;
+        }
+        OpenDocument(path);
+    } catch (...) {
+    }
+}
+
+void DeleteProtocol() {
+    try {
+        const std::string path = ArchiveProtocolPath();
+        if (!ProtocolExists(path)) {
+            Beep();
+            MsgBoxStd("Protokoll (" + path + ") nicht gefunden...", vbExclamation, Module().ProductTitle);
+            return;
+        }
+        Beep();
+        const auto answer = MsgBoxStd("Protokoll wirklich löschen?", vbQuestion + vbYesNo, Module().ProductTitle);
+        if (answer == vbNo || answer == vbOK) return;
+        bool removed = false;
+        try {
+            removed = platform::Fs().removeFile(path).ok;
+        } catch (...) {
+        }
+        if (!removed) {
+            Beep();
+            MsgBoxStd("Protokoll (" + path + ") konnte nicht gelöscht werden...", vbExclamation,
+                      Module().ProductTitle);
+        }
+    } catch (...) {
+    }
+}
+
+}  // namespace ardeko

@@ -1,0 +1,25 @@
+#pragma once
+// The archive protocol: one time-stamped line per event, appended run after run, one file per
+// host application in the data folder; and the two protocol buttons of the wizard.
+#include <string>
+
+#include "platform/Types.h"
+
+namespace ardeko {
+
+// Data folder + "Protokoll " + host name + "-Archivierung.txt"; creates the data folder.
+std::string ArchiveProtocolPath();
+
+// "dd.mm.yy hh:mm:ss".
+std::string ProtocolTimeStamp(const platform::LocalDateTime& when);
+
+// Appends "time stamp - text". A line that cannot be written is lost without a message.
+void WritePROTO(const std::string& text);
+
+// The protocol button: opens the protocol in its associated program, or says it is missing.
+void ShowProtocol();
+
+// The delete button: deletes the protocol after a question.
+void DeleteProtocol();
+
+}  // namespace ardeko
