@@ -112,21 +112,22 @@ std::string DocumentsFolder() {
     return home + "/Documents";
 }
 
-locale_t EnvironmentLocale() {
-    static locale_t const loc = [] {
-        locale_t made = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(nullptr));
-        if (made == static_cast<locale_t>(nullptr)) made = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-        return made;
-    }();
-    return loc;
+EnvLocale::EnvLocale() {
+    loc_ = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(nullptr));
+    if (loc_ == static_cast<locale_t>(nullptr)) loc_ = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
 }
 
-std::string EnvironmentCodeSet() {
-    locale_t loc = EnvironmentLocale();
-    if (loc == static_cast<locale_t>(nullptr)) return "ANSI_X3.4-1968";
-    const char* set = nl_langinfo_l(CODESET, loc);
+EnvLocale::~EnvLocale() {
+    if (loc_ != static_cast<locale_t>(nullptr)) freelocale(loc_);
+}
+
+std::string EnvLocale::codeSet() const {
+    if (loc_ == static_cast<locale_t>(nullptr)) return "ANSI_X3.4-1968";
+    const char* set = nl_langinfo_l(CODESET, loc_);
     return set != nullptr && *set != '\0' ? std::string(set) : std::string("ANSI_X3.4-1968");
 }
+
+std::string EnvironmentCodeSet() { return EnvLocale().codeSet(); }
 
 static bool IsUtf8Name(std::string set) {
     for (auto& c : set) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -179,6 +180,49 @@ std::string TextEncoder::encode(const std::string& text) {
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     return result;
+}
+
+std::optional<std::string> ToUtf8(const std::string& bytes, const char* codeSet) {
+    iconv_t cd = iconv_open("UTF-8", codeSet);
+    if (cd == kNoIconv) return std::nullopt;
+    std::string input = bytes;
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    std::string result;
+    char buffer[4096];
+    bool ok = true;
+    while (inLeft > 0) {
+        char* out = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
+        const int err = errno;
+        result.append(buffer, static_cast<std::size_t>(out - buffer));
+        if (r == static_cast<std::size_t>(-1) && err != E2BIG) {
+            ok = false;
+            break;
+        }
+    }
+    iconv_close(cd);
+    if (!ok) return std::nullopt;
+    return result;
+}
+
+bool IsValidUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        std::size_t len = 0;
+        if (c < 0x80) len = 1;
+        else if (c >= 0xC2 && c <= 0xDF) len = 2;
+        else if (c >= 0xE0 && c <= 0xEF) len = 3;
+        else if (c >= 0xF0 && c <= 0xF4) len = 4;
+        else return false;
+        if (i + len > text.size()) return false;
+        for (std::size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += len;
+    }
+    return true;
 }
 
 std::string ParentOf(const std::string& path) {

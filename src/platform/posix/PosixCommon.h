@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ardeko::platform::posix {
 
@@ -26,12 +27,28 @@ std::string DataHome();
 // and names a folder other than the home folder itself, else ~/Documents.
 std::string DocumentsFolder();
 
-// The locale the environment asks for (LANG, LC_*), or "C" when it names a locale this
-// machine does not have. Created once; never installed globally.
-locale_t EnvironmentLocale();
+// The locale the environment asks for now (LC_ALL, LC_*, LANG), or "C" when it names a
+// locale this machine does not have. Only used through the *_l functions; the process's
+// global locale is never changed.
+class EnvLocale {
+public:
+    EnvLocale();
+    ~EnvLocale();
+    EnvLocale(const EnvLocale&) = delete;
+    EnvLocale& operator=(const EnvLocale&) = delete;
+    locale_t get() const { return loc_; }  // (locale_t)0 only when even "C" failed
+    std::string codeSet() const;
+
+private:
+    locale_t loc_;
+};
 
 // Code set of the environment's locale ("UTF-8", "ANSI_X3.4-1968", "ISO-8859-1", ...).
 std::string EnvironmentCodeSet();
+
+// A command line split into arguments as Windows programs split theirs: blanks separate,
+// double quotes group, \" is a literal quote, "" inside quotes is one quote.
+std::vector<std::string> SplitCommandLine(const std::string& line);
 
 // Converts UTF-8 text to one code set; characters the code set lacks (and malformed input)
 // become '?', one for each character.
@@ -47,6 +64,12 @@ private:
     bool utf8_ = true;
     void* cd_ = nullptr;  // iconv_t
 };
+
+// Converts text of a code set ("UTF-16LE", "WINDOWS-1252", ...) to UTF-8; nothing when the
+// code set is unknown or the bytes are not valid in it.
+std::optional<std::string> ToUtf8(const std::string& bytes, const char* codeSet);
+
+bool IsValidUtf8(const std::string& text);
 
 // Folder part of a path ("." when there is none) and the name after the last '/'.
 std::string ParentOf(const std::string& path);
