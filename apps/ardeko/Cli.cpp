@@ -1,0 +1,365 @@
+#include "Cli.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "TerminalUi.h"
+#include "addin/Connect.h"
+#include "archive/ArchiveJob.h"
+#include "archive/Protocol.h"
+#include "platform/Ports.h"
+#include "support/Identity.h"
+#include "support/Module.h"
+#include "wizard/frmArdeko.h"
+
+namespace ardeko::cli {
+
+namespace {
+
+const char* const kMainHelp =
+    "ardeko - Veltrano Archivierungs-Assistent auf der Kommandozeile\n"
+    "\n"
+    "Aufruf:\n"
+    "  ardeko archive ORDNER --until M/JJJJ [Optionen]   Dateien archivieren (ohne --run: Testlauf)\n"
+    "  ardeko protocol show|delete|path [--host NAME]    Protokoll anzeigen, löschen, Pfad ausgeben\n"
+    "  ardeko BEFEHL --help                              Hilfe zu einem Befehl\n"
+    "\n"
+    "Dateien, deren Datum im gewählten Monat oder davor liegt, werden in Archivordner innerhalb\n"
+    "ihres eigenen Ordners verschoben: '~~~ 2008' (ein Ordner pro Jahr) oder\n"
+    "'~~~ 2008/~~~ 06 Juni' (ein Ordner pro Jahr mit Unterordnern pro Monat). Archivordner\n"
+    "werden nie durchsucht. Jeder Lauf wird im Archivierungsprotokoll festgehalten.\n";
+
+const char* const kArchiveHelp =
+    "Aufruf: ardeko archive ORDNER --until M/JJJJ [--date created|modified|accessed]\n"
+    "                      [--folders year|month] [--type MUSTER]... [--no-subfolders]\n"
+    "                      [--confirm] [--run] [--host NAME]\n"
+    "\n"
+    "Archiviert die Dateien im Startordner ORDNER (und in seinen Unterordnern), deren Datum im\n"
+    "Monat von --until oder davor liegt. Ohne --run ist es ein Testlauf: er schreibt ins\n"
+    "Protokoll, was archiviert würde, und verschiebt nichts.\n"
+    "\n"
+    "  ORDNER             Startordner\n"
+    "  --until M/JJJJ     Archivieren bis Monat/Jahr einschließlich, z.B. 6/2008 für Juni 2008;\n"
+    "                     wählbar sind das laufende Jahr und die 30 Jahre davor\n"
+    "  --date ART         Archivieren nach Datum: created (der Erstellung), modified (der\n"
+    "                     letzten Änderung; Vorgabe) oder accessed (des letzten Zugriffs)\n"
+    "  --folders ART      Archivieren in: year (ein Ordner pro Jahr; Vorgabe) oder month (ein\n"
+    "                     Ordner pro Jahr mit Unterordnern pro Monat)\n"
+    "  --type MUSTER      Zu archivierende Dateitypen: das Muster eines Eintrags der Liste, z.B.\n"
+    "                     '*.DOC*' oder '*.*'; mehrfach möglich, in der angegebenen Reihenfolge\n"
+    "                     angekreuzt. 'Alle Dateien (*.*)' und die übrigen Typen schließen\n"
+    "                     einander aus. Ohne --type gilt der erste Eintrag der Liste.\n"
+    "  --no-subfolders    Unterordner nicht einbeziehen\n"
+    "  --confirm          Einzeln bestätigen: vor jeder Datei fragen\n"
+    "  --run              Archivieren statt Testlauf\n"
+    "  --host NAME        Office-Programm (Word, Excel, PowerPoint, Access); es bestimmt die\n"
+    "                     Liste der Dateitypen, die Einstellungen und die Protokolldatei.\n"
+    "                     Ohne --host: Office, nur 'Alle Dateien (*.*)'.\n"
+    "  -h, --help         Diese Hilfe\n"
+    "\n"
+    "Fragen (Einzeln bestätigen, vorhandene Zieldatei überschreiben) werden im Terminal\n"
+    "gestellt. Ist die Standardeingabe kein Terminal, wird je Frage eine Zeile gelesen:\n"
+    "j/ja, n/nein oder a/abbrechen, mit '!' dahinter für 'Diese Meldung nicht mehr anzeigen'.\n"
+    "Am Ende der Eingabe gilt 'Abbrechen': nichts wird ungefragt überschrieben.\n"
+    "Strg+C wirkt wie 'Stopp!': die Archivierung endet nach der Datei in Arbeit.\n"
+    "Nach einem Testlauf und nach Fehlern wird das Protokoll angezeigt.\n"
+    "\n"
+    "Rückgabewert: 0 ohne Fehler, 1 mit Fehlern (siehe Protokoll), 2 Aufruf fehlerhaft oder\n"
+    "Archivierung nicht gestartet, 3 Archivierung abgebrochen.\n";
+
+const char* const kProtocolHelp =
+    "Aufruf: ardeko protocol show|delete|path [--host NAME]\n"
+    "\n"
+    "  show               Protokoll anzeigen (in seinem Programm, auf einem reinen Terminal\n"
+    "                     als Text)\n"
+    "  delete             Protokoll nach einer Rückfrage löschen\n"
+    "  path               Pfad der Protokolldatei ausgeben\n"
+    "  --host NAME        Office-Programm, dessen Protokoll gemeint ist (Vorgabe: Office)\n"
+    "  -h, --help         Diese Hilfe\n"
+    "\n"
+    "Rückgabewert: 0 erledigt, 1 Protokoll nicht gefunden oder nicht gelöscht, 2 Aufruf\n"
+    "fehlerhaft.\n";
+
+// The host a command names: enough of an Office application for the system to know which
+// program it archives for. Its build is unknown, so the protocol header shows the fallback.
+class StandInHost : public host::Application {
+public:
+    explicit StandInHost(std::string name) : name_(std::move(name)) {}
+    std::string Name() override { return name_; }
+    std::string Version() override { return "16.0"; }
+    std::string Build() override { throw host::HostError("no build number on the command line"); }
+    std::shared_ptr<host::CommandBars> GetCommandBars() override {
+        throw host::HostError("no command bars on the command line");
+    }
+    std::shared_ptr<host::Template> NormalTemplate() override {
+        throw host::HostError("no templates on the command line");
+    }
+
+private:
+    std::string name_;
+};
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// What the connection event does for a host: the module-wide values the forms read.
+void ConnectHost(const std::optional<std::string>& hostName) {
+    ModuleValues& m = Module();
+    m.HostApp = hostName ? std::make_shared<StandInHost>(*hostName) : nullptr;
+    m.CurrLang = 0;
+    try {
+        const std::string stored = platform::Settings().GetSetting("Veltrano", "OffArdeko", "CurrLang", "0");
+        if (auto lang = LeadingNumberAsInt16(stored)) m.CurrLang = *lang;
+    } catch (...) {
+        // an unreadable store leaves the German default
+    }
+    m.ColorScheme = platform::UI().CurrentColorScheme();
+    InitProductTexts();
+}
+
+int UsageError(std::ostream& err, const std::string& message, const char* command) {
+    err << "ardeko: " << message << '\n'
+        << "Hilfe: ardeko" << (command ? std::string(" ") + command : std::string()) << " --help\n";
+    return ExitUsage;
+}
+
+struct ArchiveArgs {
+    std::optional<std::string> folder;
+    std::optional<std::string> until;
+    std::string date = "modified";
+    std::string folders = "year";
+    std::vector<std::string> types;
+    bool noSubfolders = false;
+    bool confirm = false;
+    bool run = false;
+    std::optional<std::string> host;
+    bool help = false;
+};
+
+struct ProtocolArgs {
+    std::optional<std::string> action;
+    std::optional<std::string> host;
+    bool help = false;
+};
+
+// The start folder as the dialog would show it: absolute, without a trailing separator.
+std::string StartFolderText(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::string text = fs::absolute(fs::path(folder)).lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text;
+}
+
+std::string FileTypeList(const ui::CheckListBox& list) {
+    std::string text;
+    for (const auto& item : list.Items)
+        text += "  " + PatternFromEntry(item.Text) + "    " + item.Text + "\n";
+    return text;
+}
+
+// Ticks the named entries as a user would: the first entry ticked at load is cleared first,
+// then each named one is ticked in turn, with the list's tick rules acting on every click.
+bool TickFileTypes(ui::CheckListBox& list, const std::vector<std::string>& patterns, std::string& unknown) {
+    std::vector<int> indexes;
+    for (const std::string& pattern : patterns) {
+        int found = -1;
+        for (int i = 0; i < list.ListCount() && found < 0; ++i)
+            if (Lower(PatternFromEntry(list.Items[static_cast<std::size_t>(i)].Text)) == Lower(pattern)) found = i;
+        if (found < 0) {
+            unknown = pattern;
+            return false;
+        }
+        indexes.push_back(found);
+    }
+    if (indexes.empty()) return true;
+    for (int i = 0; i < list.ListCount(); ++i)
+        if (list.Items[static_cast<std::size_t>(i)].Selected) list.UserSetSelected(i, false);
+    for (int i : indexes) list.UserSetSelected(i, true);
+    return true;
+}
+
+int RunArchive(const ArchiveArgs& a, TerminalUi& ui, std::ostream& out, std::ostream& err) {
+    if (a.help) {
+        out << kArchiveHelp;
+        return ExitOk;
+    }
+    if (!a.folder) return UsageError(err, "Der Startordner fehlt.", "archive");
+    if (!a.until) return UsageError(err, "Die Angabe --until M/JJJJ fehlt (Archivieren bis Monat/Jahr).", "archive");
+    int month = 0, year = 0;
+    if (!ParseUntil(*a.until, month, year))
+        return UsageError(err, "Ungültige Angabe --until '" + *a.until + "': erwartet Monat/Jahr, z.B. 6/2008.",
+                          "archive");
+    const std::string date = Lower(a.date), folders = Lower(a.folders);
+    if (date != "created" && date != "modified" && date != "accessed")
+        return UsageError(err, "Ungültige Angabe --date '" + a.date + "': created, modified oder accessed.",
+                          "archive");
+    if (folders != "year" && folders != "month")
+        return UsageError(err, "Ungültige Angabe --folders '" + a.folders + "': year oder month.", "archive");
+    // An empty folder goes to the dialog, whose own check asks for one.
+    std::string startFolder;
+    if (!a.folder->empty()) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(*a.folder, ec))
+            return UsageError(err, "Startordner nicht gefunden: " + *a.folder, "archive");
+        startFolder = StartFolderText(*a.folder);
+    }
+
+    ConnectHost(a.host);
+    auto form = std::make_unique<frmArdeko>();
+    form->Load();
+
+    if (!form->clYear.SetText(std::to_string(year))) {
+        const auto& years = form->clYear.Items;
+        return UsageError(err,
+                          "Das Jahr " + std::to_string(year) + " ist nicht wählbar: erlaubt sind " +
+                              (years.empty() ? std::string("keine") : years.back() + " bis " + years.front()) + ".",
+                          "archive");
+    }
+    form->clMonth.ListIndex = month - 1;
+    std::string unknown;
+    if (!TickFileTypes(form->lstFileTypes, a.types, unknown)) {
+        err << "ardeko: Unbekannter Dateityp '" << unknown << "'. Die Liste für " << form->HostAppName
+            << " enthält:\n"
+            << FileTypeList(form->lstFileTypes);
+        return ExitUsage;
+    }
+    form->lblSourcePath.Caption = startFolder;
+    if (date == "created") form->obCreated.Select();
+    else if (date == "accessed") form->obAccessed.Select();
+    else form->obEdited.Select();
+    if (folders == "month") form->obYearMonth.Select();
+    else form->obYear.Select();
+    form->cbSubDirs.Value = !a.noSubfolders;
+    form->cbConfirm.Value = a.confirm;
+    form->cbTest.Value = !a.run;
+
+    ui.AttachRunForm(form.get());
+    form->btnDoIt.PerformClick();
+    ui.ClearProgress();
+    ui.AttachRunForm(nullptr);
+
+    if (!form->LastClickStartedRun()) return ExitUsage;
+    const ArchiveRunState& state = form->RunState();
+    if (state.CancelRequested) return ExitStopped;
+    return state.ErrorCount > 0 ? ExitErrors : ExitOk;
+}
+
+bool ProtocolExists() {
+    try {
+        const auto attrs = platform::Fs().attributes(ArchiveProtocolPath());
+        return attrs && !attrs->directory && !attrs->hidden && !attrs->system;
+    } catch (...) {
+        return false;
+    }
+}
+
+int RunProtocol(const ProtocolArgs& a, std::ostream& out, std::ostream& err) {
+    if (a.help) {
+        out << kProtocolHelp;
+        return ExitOk;
+    }
+    const std::string action = a.action ? Lower(*a.action) : std::string();
+    if (action != "show" && action != "delete" && action != "path")
+        return UsageError(err, a.action ? "Unbekannte Aktion '" + *a.action + "': show, delete oder path."
+                                        : std::string("Die Aktion fehlt: show, delete oder path."),
+                          "protocol");
+    ConnectHost(a.host);
+    if (action == "path") {
+        out << ArchiveProtocolPath() << '\n';
+        return ExitOk;
+    }
+    auto form = std::make_unique<frmArdeko>();
+    form->Load();
+    const bool existed = ProtocolExists();
+    if (action == "show") {
+        form->btnProto.PerformClick();
+        return existed ? ExitOk : ExitErrors;
+    }
+    form->btnDelProto.PerformClick();
+    return existed && !ProtocolExists() ? ExitOk : ExitErrors;
+}
+
+}  // namespace
+
+bool ParseUntil(const std::string& text, int& month, int& year) {
+    const auto slash = text.find('/');
+    if (slash == std::string::npos || slash == 0 || slash > 2 || text.size() - slash - 1 != 4) return false;
+    auto digits = [](const std::string& s) {
+        return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const std::string m = text.substr(0, slash), y = text.substr(slash + 1);
+    if (!digits(m) || !digits(y)) return false;
+    month = std::stoi(m);
+    year = std::stoi(y);
+    return month >= 1 && month <= 12;
+}
+
+int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream& out, std::ostream& err) {
+    platform::Ui* savedUi = platform::ports().ui;
+    platform::ports().ui = &ui;
+    struct Restore {
+        platform::Ui* saved;
+        ~Restore() { platform::ports().ui = saved; }
+    } restore{savedUi};
+
+    CLI::App app{"", "ardeko"};
+    app.set_help_flag();
+    bool help = false;
+    app.add_flag("-h,--help", help);
+
+    ArchiveArgs archiveArgs;
+    CLI::App* archive = app.add_subcommand("archive");
+    archive->set_help_flag();
+    archive->add_flag("-h,--help", archiveArgs.help);
+    archive->add_option("folder", archiveArgs.folder);
+    archive->add_option("--until", archiveArgs.until);
+    archive->add_option("--date", archiveArgs.date);
+    archive->add_option("--folders", archiveArgs.folders);
+    archive->add_option("--type", archiveArgs.types)->allow_extra_args(false);
+    archive->add_flag("--no-subfolders", archiveArgs.noSubfolders);
+    archive->add_flag("--confirm", archiveArgs.confirm);
+    archive->add_flag("--run", archiveArgs.run);
+    archive->add_option("--host", archiveArgs.host);
+
+    ProtocolArgs protocolArgs;
+    CLI::App* protocol = app.add_subcommand("protocol");
+    protocol->set_help_flag();
+    protocol->add_flag("-h,--help", protocolArgs.help);
+    protocol->add_option("action", protocolArgs.action);
+    protocol->add_option("--host", protocolArgs.host);
+
+    std::vector<const char*> argv{"ardeko"};
+    for (const auto& arg : args) argv.push_back(arg.c_str());
+    const char* command = nullptr;
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError& e) {
+        if (archive->parsed()) command = "archive";
+        if (protocol->parsed()) command = "protocol";
+        // CLI11 explains in English; the lead sentence is ours.
+        return UsageError(err, std::string("Aufruf fehlerhaft (") + e.what() + ").", command);
+    }
+
+    try {
+        if (archive->parsed()) return RunArchive(archiveArgs, ui, out, err);
+        if (protocol->parsed()) return RunProtocol(protocolArgs, out, err);
+    } catch (const std::exception& e) {
+        ui.ClearProgress();
+        err << "ardeko: " << e.what() << '\n';
+        return ExitErrors;
+    }
+    if (help) {
+        out << kMainHelp;
+        return ExitOk;
+    }
+    err << kMainHelp;
+    return ExitUsage;
+}
+
+}  // namespace ardeko::cli

@@ -1,0 +1,27 @@
+#pragma once
+// The `ardeko` command line: fills the archiving wizard from the arguments and clicks its
+// buttons, so a run from the terminal is the same run the dialog makes.
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ardeko::cli {
+
+class TerminalUi;
+
+enum ExitCode : int {
+    ExitOk = 0,         // a run without errors; a protocol command that did its job
+    ExitErrors = 1,     // errors were counted; the protocol was missing or not deleted
+    ExitUsage = 2,      // bad arguments, or the run was refused by its checks
+    ExitStopped = 3,    // the run was stopped (Ctrl+C or "Abbrechen")
+};
+
+// Runs one command (the arguments without the program name). Every platform port but the
+// user interface must be installed; `ui` is made the user interface for the call. Help and
+// usage errors go to `out` and `err`; message boxes go through `ui`.
+int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream& out, std::ostream& err);
+
+// "M/YYYY" with a month from 1 to 12 and a four-digit year; false for anything else.
+bool ParseUntil(const std::string& text, int& month, int& year);
+
+}  // namespace ardeko::cli

@@ -1,0 +1,34 @@
+#pragma once
+// Opening documents from the command line. With a desktop session (or an opener named in
+// $ARDEKO_OPENER) documents go to their programs as usual; on a plain terminal there is no
+// program to hand them to, so a text file is printed and an address is shown.
+#include <ostream>
+
+#include "platform/Shell.h"
+
+namespace ardeko::cli {
+
+class TerminalShell : public platform::Shell {
+public:
+    TerminalShell(platform::Shell& inner, std::ostream& out) : inner_(inner), out_(out) {}
+
+    // True when nothing could show a document but the terminal itself.
+    bool PlainTerminal();
+
+    std::optional<std::string> SpecialFolder(int csidl) override { return inner_.SpecialFolder(csidl); }
+    platform::ShellExecResult ShellExecute(const platform::ShellExecRequest& request) override;
+    std::uint32_t WaitForProcess(platform::ProcessHandle process, std::uint32_t ms) override;
+    void CloseProcess(platform::ProcessHandle process) override;
+    bool OpenFolderInFileManager(const std::string& folder) override;
+    std::string Environ(const std::string& name) override { return inner_.Environ(name); }
+    std::string ProgramFolder() override { return inner_.ProgramFolder(); }
+
+private:
+    platform::Shell& inner_;
+    std::ostream& out_;
+};
+
+// "http://...", "mailto:..." and the like: a scheme of two or more letters and a colon.
+bool IsAddress(const std::string& target);
+
+}  // namespace ardeko::cli
