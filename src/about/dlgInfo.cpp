@@ -1,8 +1,240 @@
-// Placeholder until the About dialog is written; keeps callers linkable meanwhile.
+#include "about/dlgInfo.h"
+
+#include <algorithm>
+#include <cctype>
+
 #include "about/About.h"
+#include "platform/Ports.h"
+#include "support/ExecProg.h"
+#include "support/Help.h"
+#include "support/Identity.h"
+#include "support/Module.h"
+#include "support/Translate.h"
 
 namespace ardeko {
 
-void ShowInfoDialog() {}
+namespace {
+
+template <class Step>
+void guarded(Step&& step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+// A label would turn a single "&" into an access key.
+std::string doubleAmpersands(const std::string& text) {
+    if (text.find("&&") != std::string::npos) return text;
+    std::string out;
+    for (char c : text) {
+        out += c;
+        if (c == '&') out += '&';
+    }
+    return out;
+}
+
+void setBounds(ui::Control& c, int left, int top, int width, int height) {
+    c.Left = left;
+    c.Top = top;
+    c.Width = width;
+    c.Height = height;
+}
+
+// The newsletter and catalogue page offered in the German UI for one host.
+struct Advertising {
+    const char* newsletter;
+    const char* picture;
+    const char* signUpPage;
+    const char* topic;  // what the newsletter is about
+};
+
+Advertising advertisingFor(const std::string& hostAppName) {
+    if (hostAppName == "Word")
+        return {"Veltrano Word-Weekly", "WeeklyWord", "https://www.example.com/newsletter/word-weekly/",
+                "Word: Dokumente, Vorlagen, Makros"};
+    if (hostAppName == "Excel")
+        return {"Veltrano Excel-Weekly", "WeeklyExcel", "https://www.example.com/newsletter/excel-weekly/",
+                "Excel: Formeln, Diagramme, Makros"};
+    if (hostAppName == "Access")
+        return {"Veltrano Access-Weekly", "WeeklyAccess", "https://www.example.com/newsletter/access-weekly/",
+                "Access: Tabellen, Abfragen, Formulare"};
+    // PowerPoint and every other host get the general newsletter.
+    return {"Veltrano Office-Weekly", "WeeklyOffice", "https://www.example.com/newsletter/office-weekly/",
+            "Word, Excel, PowerPoint und Access"};
+}
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+void open(const std::string& target) {
+    guarded([&] { OpenDocument(target); });
+}
+
+}  // namespace
+
+std::string NoticeLine(int year) { return "Copyright © " + std::to_string(year) + " Veltrano Publishing"; }
+
+void ShowInfoDialog() {
+    // A fresh instance per opening: the dialog always starts from its design state.
+    guarded([] {
+        dlgInfo dialog;
+        dialog.ShowModal();
+    });
+}
+
+dlgInfo::dlgInfo() : ui::Form("dlgInfo") {
+    Caption = "Info";
+    Width = DesignWidth;
+    Height = 5520;
+
+    setBounds(XPForm, 0, 0, DesignWidth, 435);
+    XPForm.Caption = "Info";
+
+    setBounds(lblProdukt, 240, 600, 3000, 285);
+    lblProdukt.Caption = "Archivierungs-Assistent v3.00";
+    lblProdukt.ToolTipText = " Klicken Sie hier, um die Produktseite im Online-Katalog anzuzeigen...";
+    setBounds(lblCR, 240, 900, 4200, 225);
+    setBounds(lblProg1, 240, 1260, 4200, 195);
+    lblProg1.Caption = "Programmierung && Dokumentation";
+    setBounds(Label2, 240, 1470, 4200, 195);
+    Label2.Caption = "Das Entwicklerteam von Veltrano Publishing";
+
+    setBounds(lblTTD, 240, 1800, 4200, 195);
+    lblTTD.Caption = "Tipps, Tools && Downloads:";
+    setBounds(lblAdresse, 720, 2040, 3600, 975);
+    lblAdresse.Caption = "Veltrano Publishing\r\nBeispielweg 1\r\n00000 Musterstadt\r\nTel. (0000) 00 00 00\r\n" +
+                         std::string(maker::SupportMail);
+    lblAdresse.ToolTipText = " Klicken Sie hier, um uns eine E-Mail zu senden...";
+    setBounds(imgMail, 240, 2040, 360, 360);
+    imgMail.Picture = "Mail";
+    imgMail.ToolTipText = lblAdresse.ToolTipText;
+    setBounds(lblKatAnforderung, 720, 3120, 3600, 195);
+    lblKatAnforderung.Caption = "Fordern Sie unseren kostenlosen Katalog an:";
+    setBounds(urlKatalog, 720, 3360, 3600, 195);
+    urlKatalog.Caption = "www.example.com/katalog";
+    urlKatalog.ToolTipText = " Klicken Sie hier, um unseren Online-Katalog anzuzeigen...";
+    setBounds(Image1, 3360, 600, 1080, 600);
+    Image1.Picture = "VeltranoLogo";
+    Image1.ToolTipText = " Klicken Sie hier, um uns im Internet zu besuchen...";
+    setBounds(imgInfo, 240, 3120, 360, 360);
+    imgInfo.Picture = "Info";
+
+    setBounds(imgQuestion, 240, 3780, 360, 360);
+    imgQuestion.Picture = "Question";
+    setBounds(Label10, 720, 3780, 3600, 195);
+    Label10.Caption = "Fragen, Probleme?";
+    setBounds(Label9, 720, 4000, 3600, 195);
+    Label9.Caption = maker::SupportMail;
+    Label9.ToolTipText = " Klicken Sie hier, um unserem Support eine E-Mail zu senden...";
+
+    setBounds(pfWerbung, 4740, 600, 4260, 3960);
+    setBounds(imgWeekly, 4860, 720, 1200, 900);
+    setBounds(lblWerbung, 6180, 720, 2700, 195);
+    lblWerbung.WordWrap = true;
+    setBounds(urlAbbo, 6180, 1080, 2700, 195);
+    urlAbbo.Caption = "Kostenloses Abo anfordern";
+    setBounds(lblTools, 4860, 3600, 4020, 195);
+    setBounds(urlToolsKatalog, 4860, 3840, 4020, 195);
+
+    setBounds(pfButtons, 0, 4680, DesignWidth, 840);
+    // Both buttons stay inside the left half, which is all the English dialog shows.
+    setBounds(btnHelp, 240, 4860, 1200, 390);
+    btnHelp.Caption = " Hilfe";
+    btnHelp.ToolTipText = " Klicken Sie hier, um die Dokumentation anzuzeigen...";
+    setBounds(btnDone, 3240, 4860, 1200, 390);
+    btnDone.Caption = "OK";
+    btnDone.Tag = "OK|Zurück...|OK|Return...";
+    btnDone.Default = true;
+    btnDone.Cancel = true;
+
+    btnDone.Click = [this] { Unload(); };
+    btnHelp.Click = [] { guarded([] { ShowHelp(); }); };
+    lblProdukt.Click = [] { open(maker::ProductPage); };
+    Image1.Click = [] { open(maker::WebSite); };
+    urlKatalog.Click = [] { open(maker::Catalogue); };
+    Label9.Click = [] { open(std::string("mailto:") + maker::SupportMail); };
+    auto mailWithSubject = [] {
+        const char* subject = Module().CurrLang == 0 ? "Kataloganforderung..." : "Infos...";
+        open(std::string("mailto:") + maker::SupportMail + "?Subject=" + subject);
+    };
+    lblAdresse.Click = mailWithSubject;
+    imgMail.Click = mailWithSubject;
+    urlAbbo.Click = [this] { open(urlAbbo.Tag); };
+    imgWeekly.Click = [this] { open(imgWeekly.Tag); };
+    urlToolsKatalog.Click = [this] {
+        open(urlToolsKatalog.Tag);
+        guarded([] { platform::UI().DoEvents(); });
+    };
+}
+
+void dlgInfo::Form_Load() {
+    const ModuleValues& m = Module();
+    guarded([&] { XPForm.Attach(); });
+    guarded([&] { TranslateForm(*this); });
+    guarded([&] {
+        const std::string title = doubleAmpersands(m.ProductTitle + GetBuildText());
+        Caption = title;
+        XPForm.Caption = title;
+    });
+    guarded([&] { lblProdukt.Caption = doubleAmpersands(m.ProductName) + " " + ProductVersion; });
+    guarded([&] { lblCR.Caption = NoticeLine(platform::Clock().Now().year); });
+    if (m.CurrLang != 1) guarded([&] { fillAdvertising(); });
+    if (m.CurrLang == 1) guarded([&] { showEnglish(); });
+    guarded([] { platform::UI().DoEvents(); });
+}
+
+void dlgInfo::fillAdvertising() {
+    const std::string host = GetHostName();
+    const Advertising ad = advertisingFor(host);
+    const std::string signUpTip = std::string(" Klicken Sie hier, um den Newsletter ") + ad.newsletter +
+                                  " kostenlos zu abonnieren...";
+    const std::string cataloguePage = std::string(maker::Catalogue) + lower(host) + "/";
+
+    guarded([&] {
+        lblWerbung.Caption = std::string(ad.newsletter) + ": jede Woche kostenlos Tipps, Tricks und Neuigkeiten rund um " +
+                             ad.topic + ", direkt in Ihr Postfach.";
+        lblWerbung.Height = TextHeight(lblWerbung.Caption, lblWerbung.Width);
+    });
+    guarded([&] {
+        imgWeekly.Picture = ad.picture;
+        imgWeekly.Tag = ad.signUpPage;
+        imgWeekly.ToolTipText = signUpTip;
+    });
+    guarded([&] {
+        urlAbbo.Tag = ad.signUpPage;
+        urlAbbo.ToolTipText = signUpTip;
+        urlAbbo.Top = lblWerbung.Top + lblWerbung.Height + 128;
+    });
+    guarded([&] {
+        lblTools.Caption = "Weitere Tools und Vorlagen für " + host + ":";
+        urlToolsKatalog.Caption = host + "-Tools im Online-Katalog";
+        urlToolsKatalog.Tag = cataloguePage;
+        urlToolsKatalog.ToolTipText = " Klicken Sie hier, um die " + host + "-Seite unseres Katalogs anzuzeigen...";
+    });
+}
+
+void dlgInfo::showEnglish() {
+    for (ui::Control* c : {static_cast<ui::Control*>(&lblKatAnforderung), static_cast<ui::Control*>(&lblTTD),
+                           static_cast<ui::Control*>(&urlKatalog), static_cast<ui::Control*>(&imgInfo)})
+        guarded([&] { c->Visible = false; });
+    guarded([&] { lblProg1.Caption = "Programing && Documentation"; });
+    guarded([&] {
+        lblAdresse.Caption = "Veltrano Publishing\r\nBeispielweg 1\r\n00000 Musterstadt, Germany\r\n"
+                             "Phone +49 0000 00 00 00\r\n" +
+                             std::string(maker::SupportMail);
+    });
+    guarded([&] { btnHelp.Caption = "Help"; });
+    // Only the left half remains; the advertising panel lies outside the window.
+    guarded([&] { Width = Width / 2; });
+    // The tooltips exist in German only.
+    for (ui::Control* c : Controls())
+        guarded([&] {
+            if (c->HasToolTip()) c->ToolTipText.clear();
+        });
+}
 
 }  // namespace ardeko

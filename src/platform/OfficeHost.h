@@ -2,6 +2,7 @@
 // The Office host's object model, as far as the add-in calls it. Every member may fail like a
 // late-bound call: it then throws HostError. On Windows these are implemented over COM
 // dispatch; tests use a double.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -34,6 +35,11 @@ public:
     virtual void SetPriority(int priority) = 0;
     // Loads the picture file and assigns it to the button's picture.
     virtual void SetPicture(const std::string& picturePath) = 0;
+
+    // The button's click event: the host calls the handler with the clicked button and its
+    // cancel-default flag. An empty handler disconnects the event.
+    using ClickHandler = std::function<void(CommandBarControl& ctrl, bool& cancelDefault)>;
+    virtual void ConnectClick(ClickHandler handler) { (void)handler; }
 };
 
 class CommandBarControls {
