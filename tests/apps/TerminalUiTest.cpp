@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "AppsTestUtil.h"
 #include "TerminalShell.h"
 #include "TerminalUi.h"
 #include "msgbox/MsgBox.h"
@@ -15,21 +16,7 @@
 namespace ardeko::cli {
 namespace {
 
-// Standard input as a pipe that holds `text` and then ends.
-class PipedInput {
-public:
-    explicit PipedInput(const std::string& text) {
-        if (::pipe(fds_) != 0) throw std::runtime_error("pipe");
-        if (::write(fds_[1], text.data(), text.size()) != static_cast<ssize_t>(text.size()))
-            throw std::runtime_error("write");
-        ::close(fds_[1]);
-    }
-    ~PipedInput() { ::close(fds_[0]); }
-    int fd() const { return fds_[0]; }
-
-private:
-    int fds_[2]{-1, -1};
-};
+using clitest::PipedInput;
 
 struct Rig {
     explicit Rig(const std::string& input, bool terminal = false) : in(input), ui(MakeIo(terminal)) {
