@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/StandardButtons.h"
+
 namespace ardeko::ui {
 
 std::size_t CodePoints(const std::string& utf8) {
@@ -47,7 +49,8 @@ int HeadlessUi::FirstButtonResult(std::int32_t flags) {
 
 int HeadlessUi::StyledMessageBox(const platform::StyledMsgBoxRequest& request) {
     styledBoxes.push_back(request);
-    return onStyledBox ? onStyledBox(request) : FirstButtonResult(request.flags);
+    if (onStyledBox) return onStyledBox(request);
+    return StandardButtons(request).front().result;
 }
 
 int HeadlessUi::SystemMetric(int id) {

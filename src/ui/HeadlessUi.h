@@ -29,7 +29,8 @@ public:
     // the handler returns is closed as if through its window frame.
     std::map<std::string, std::function<void(Form&)>> onModalByName;
     std::function<void(Form&)> onModal;
-    // Answers of the styled message box; without one, the first button of the set answers.
+    // Answers of the styled message box; without one, its first button answers (German caption
+    // lists count as the set they stand for: "&Ja", "&Nein" answers 6).
     std::function<int(const platform::StyledMsgBoxRequest&)> onStyledBox;
     std::function<int(const SystemBox&)> onSystemBox;  // default: 1 (OK)
     std::function<std::string(const BrowseCall&)> onBrowse;  // default: "" (cancelled)

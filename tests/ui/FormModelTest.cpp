@@ -142,3 +142,30 @@ TEST(HeadlessUi, UnscriptedStandardBoxesAnswerWithTheirFirstButton) {
     } cases[] = {{0, 1}, {1, 1}, {2, 3}, {3, 6}, {4 + 32, 6}, {5, 4}};
     for (auto c : cases) EXPECT_EQ(HeadlessUi::FirstButtonResult(c.flags), c.result) << c.flags;
 }
+
+TEST(StandardButtons, GermanCaptionListsStandForTheSetTheFlagsNoLongerCarry) {
+    using R = platform::StyledMsgBoxRequest;
+    struct Case {
+        R request;
+        std::vector<int> results;
+        std::string firstCaption;
+    } cases[] = {
+        {R{"", 1024 + 32, "", {"&Ja", "&Nein"}}, {6, 7}, "&Ja"},
+        {R{"", 1024, "", {"&Ja", "&Nein", "&Abbrechen"}}, {6, 7, 2}, "&Ja"},
+        {R{"", 1024, "", {"&Abbrechen", "&Wiederholen", "&Ignorieren"}}, {3, 4, 5}, "&Abbrechen"},
+        {R{"", 1024, "", {"&Wiederholen", "&Abbrechen"}}, {4, 2}, "&Wiederholen"},
+        {R{"", 1024, "", {"OK", "&Abbrechen"}}, {1, 2}, "OK"},
+        {R{"", 1024 + 48, "", {"OK"}}, {1}, "OK"},
+        {R{"", 36, "", {"OK"}}, {6, 7}, "Yes"},  // English: the flags keep the set
+        {R{"", 0, "", {}}, {1}, "OK"},
+    };
+    for (const auto& c : cases) {
+        auto buttons = StandardButtons(c.request);
+        std::vector<int> results;
+        for (auto& b : buttons) results.push_back(b.result);
+        EXPECT_EQ(results, c.results) << c.request.flags;
+        EXPECT_EQ(buttons.front().caption, c.firstCaption);
+    }
+    EXPECT_EQ(DefaultButtonIndex(R{"", 4 + 256, "", {}}, 2), 1);
+    EXPECT_EQ(DefaultButtonIndex(R{"", 512, "", {}}, 2), 0);  // no third button
+}
