@@ -3,6 +3,7 @@
 #include "platform/Ports.h"
 #include "ui/Form.h"
 #include "ui/HeadlessUi.h"
+#include "ui/StandardButtons.h"
 
 using namespace ardeko;
 using namespace ardeko::ui;
