@@ -259,7 +259,7 @@ TEST(CliAnswers, ExistingTargetIsNeverOverwrittenUnasked) {
         MakeFile(cli.In("a.doc"), 2005, 3, 10, "neu");
         EXPECT_EQ(cli.Run({"archive", cli.Tree(), "--until", "6/2008", "--run", "--host", "Word"}, c.answers), c.exit)
             << c.answers;
-        EXPECT_EQ(ReadAll(cli.In("~~~ 2005/a.doc")), c.replaced ? "neu" : "alt") << c.answers;
+        EXPECT_EQ(ReadAll(cli.In("~~~ 2005/a.doc")), c.replaced ? "neu" : "alt") << c.answers << cli.out.str() << ReadAll(cli.ProtocolPath());
         EXPECT_EQ(fs::exists(cli.In("a.doc")), !c.replaced) << c.answers;
     }
 }
