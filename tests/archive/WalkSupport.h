@@ -152,6 +152,7 @@ public:
     struct Shown {
         std::string prompt;
         bool checkBoxShown;
+        Answer given{0};
     };
 
     explicit DialogAnswers(ui::HeadlessUi& ui) {
@@ -176,6 +177,7 @@ private:
             ADD_FAILURE() << "unexpected question: " << shown.back().prompt;
             a.button = 2;
         }
+        shown.back().given = a;
         if (a.dontAskAgain && box) box->Value = true;
         if (auto* button = form.FindControl("btn" + std::to_string(a.button))) button->PerformClick();
     }

@@ -88,8 +88,8 @@ platform::MoveResult FaultyFileSystem::moveFile(const std::string& from, const s
 }
 
 platform::IoResult FaultyFileSystem::appendLine(const std::string& path, const std::string& line) {
-    if (auto e = Check(Op::AppendLine, path)) return platform::IoResult::failure(*e);
     if (onAppend) onAppend(line);
+    if (auto e = Check(Op::AppendLine, path)) return platform::IoResult::failure(*e);
     return inner_.appendLine(path, line);
 }
 

@@ -28,7 +28,7 @@ public:
 
     // Runs after a listing of `folder` produced `entry` and before the caller sees it.
     std::function<void(const std::string& folder, const platform::DirEntry& entry)> onListed;
-    // Runs before each protocol line is appended (after a fault check let it through).
+    // Runs for each line about to be appended, also for one that is then made to fail.
     std::function<void(const std::string& line)> onAppend;
 
     // How many calls of each kind were made (failed ones included).
