@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "testkit/TempDir.h"
+
 namespace ardeko::posixtest {
 
 inline void WriteFile(const std::string& path, const std::string& content) {
@@ -78,6 +80,30 @@ public:
 private:
     std::string path_;
     bool ok_ = false;
+};
+
+}  // namespace ardeko::posixtest
+
+namespace ardeko::posixtest {
+
+// A home folder of its own for one test: HOME and the XDG folders point into a temporary
+// folder and are restored afterwards.
+class TempHome {
+public:
+    TempHome()
+        : home_("HOME", dir_.str()),
+          config_("XDG_CONFIG_HOME", dir_.str() + "/.config"),
+          data_("XDG_DATA_HOME", dir_.str() + "/.local/share") {}
+    std::string home() const { return dir_.str(); }
+    std::string config() const { return dir_.str() + "/.config"; }
+    std::string data() const { return dir_.str() + "/.local/share"; }
+    std::string operator/(const std::string& name) const { return dir_ / name; }
+
+private:
+    testkit::TempDir dir_;
+    ScopedEnv home_;
+    ScopedEnv config_;
+    ScopedEnv data_;
 };
 
 }  // namespace ardeko::posixtest

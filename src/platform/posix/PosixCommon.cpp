@@ -5,6 +5,7 @@
 #include <langinfo.h>
 #include <poll.h>
 #include <pwd.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -91,8 +92,12 @@ static std::optional<std::string> AskXdgUserDir() {
         output.append(chunk, static_cast<std::size_t>(got));
     }
     close(pipeFds[0]);
+    // The output is complete once the pipe closes; the process ends right after.
     int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == 0) {
+    pid_t ended = 0;
+    for (int tries = 0; tries < 200 && (ended = waitpid(pid, &status, WNOHANG)) == 0; ++tries) usleep(5000);
+    if (ended < 0) return std::nullopt;  // reaped elsewhere: its answer cannot be trusted
+    if (ended != pid) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
         return std::nullopt;
