@@ -7,8 +7,7 @@
 
 namespace ardeko {
 
-// The maker's addresses. Veltrano Publishing is a made-up maker; every address lives under
-// the reserved example domain.
+// The maker's addresses, all under the reserved example domain.
 namespace maker {
 inline constexpr const char* WebSite = "https://www.example.com/";
 inline constexpr const char* Catalogue = "https://www.example.com/katalog/";

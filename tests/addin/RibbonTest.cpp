@@ -157,8 +157,6 @@ TEST_F(RibbonTest, WizardThatCannotBeCreatedIsReported) {
 }
 
 TEST_F(RibbonTest, WizardOpensAgainAfterItWasClosed) {
-    std::vector<const ui::Form*> seen;
-    env.ui.onModalByName["frmArdeko"] = [&](ui::Form& form) { seen.push_back(&form); };
     ShowWizard();
     ShowWizard();
     EXPECT_EQ(env.ui.shownForms.size(), 2u);
