@@ -58,12 +58,10 @@ std::string ProtocolTimeStamp(const platform::LocalDateTime& t) {
 
 void WritePROTO(const std::string& text) {
     try {
+        // No message pump here: a walk yields to the dialog once per file and per subfolder
+        // only, and a click on the run button during the header must wait until the button
+        // reads "Stopp!".
         const std::string path = ProtocolPathWithoutCreating();
-        // Looking up the data folder lets pending window messages through; keep that moment.
-        try {
-            platform::UI().DoEvents();
-        } catch (...) {
-        }
         const std::string line = ProtocolTimeStamp(platform::Clock().Now()) + " - " + text;
         if (platform::Fs().appendLine(path, line)) return;
         // Most likely the data folder is missing: create it and try once more.

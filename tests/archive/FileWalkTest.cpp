@@ -131,12 +131,33 @@ TEST_F(Walk, SubfoldersAreArchivedInPlaceAndArchiveAndHiddenEntriesAreLeftAlone)
 }
 
 TEST_F(Walk, MessagesArePumpedOncePerFileAndPerSubfolderEntry) {
-    MakeFile(At("a.doc"), "a", Date(2009, 3, 1));
+    MakeFile(At("a.doc"), "a", Date(2008, 3, 1));
     MakeFile(At("b.doc"), "b", Date(2009, 3, 1));
+    MakeFile(At("~~~ 2007/c.doc"), "c", Date(2007, 3, 1));
     fs::create_directories(At("Sub"));
+    ArchiveProtocolPath();  // the data folder exists, as after any earlier run
     const long before = env.ui.doEventsCalls;
     Run("*.doc");
+    EXPECT_EQ(dlg.state.ArchivedCount, 1);
     EXPECT_EQ(env.ui.doEventsCalls - before, 3);
+}
+
+TEST_F(Walk, OptionsChangedDuringTheWalkApplyToTheFilesThatFollow) {
+    MakeFile(At("a.doc"), "a", Date(2008, 3, 1));
+    MakeFile(At("Sub/b.doc"), "b", Date(2008, 3, 1));
+    MakeFile(At("Sub/Tiefer/c.doc"), "c", Date(2008, 3, 1));
+    dlg.testRun = true;
+    dlg.onStatus = [&](const std::string& text) {
+        if (text == "Prüfe Verzeichnis 1...") {
+            dlg.testRun = false;
+            dlg.scheme = FolderScheme::YearMonth;
+        }
+    };
+    Run("*.doc");
+    EXPECT_TRUE(Exists(At("a.doc")));
+    EXPECT_TRUE(Exists(At("Sub/~~~ 2008/~~~ 03 März/b.doc")));
+    EXPECT_TRUE(Exists(At("Sub/Tiefer/~~~ 2008/~~~ 03 März/c.doc")));
+    EXPECT_EQ(dlg.state.ArchivedCount, 3);
 }
 
 TEST_F(Walk, TargetPathOf250CharactersIsTakenAnd251Refused) {
