@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,33 @@ TEST_F(PosixSettingsTest, UnwritableFolderFailsAndKeepsOldValues) {
     if (!locked.ok()) GTEST_SKIP() << "needs root and chattr";
     EXPECT_FALSE(store->SaveSetting("Veltrano", "OffArdeko", "Doku", "neu"));
     EXPECT_EQ(store->GetSetting("Veltrano", "OffArdeko", "Doku", ""), "alt");
-    EXPECT_EQ(Names(home.config() + "/Veltrano"), std::vector<std::string>{"settings.ini"});
+    for (const auto& name : Names(home.config() + "/Veltrano"))
+        EXPECT_EQ(name.rfind(".settings-", 0), std::string::npos) << "left behind: " << name;
+}
+
+TEST_F(PosixSettingsTest, ProgramsSavingAtOnceLoseNothing) {
+    constexpr int kWriters = 4;
+    constexpr int kKeys = 15;
+    std::vector<pid_t> children;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            auto own = platform::posix::MakePosixSettings();
+            for (int k = 0; k < kKeys; ++k)
+                if (!own->SaveSetting("Veltrano", "Lauf", std::to_string(w) + "-" + std::to_string(k), "x")) _exit(1);
+            _exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int w = 0; w < kWriters; ++w)
+        for (int k = 0; k < kKeys; ++k)
+            EXPECT_EQ(store->GetSetting("Veltrano", "Lauf", std::to_string(w) + "-" + std::to_string(k), "-"), "x");
 }
 
 TEST_F(PosixSettingsTest, DefaultFolderIsBelowHome) {

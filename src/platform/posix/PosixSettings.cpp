@@ -9,6 +9,7 @@
 // backslash, a line feed and a carriage return are written as \\, \n and \r, so that every
 // value stays on one line and comes back unchanged.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -147,6 +148,20 @@ public:
         if (!MakeFolders(folder)) return false;
         const std::string path = FilePath(app);
 
+        // Two programs saving at the same moment must not drop each other's value: the
+        // read-change-write below runs under a lock on a file beside the settings.
+        const int lockFd = open((folder + "/.settings.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (lockFd >= 0)
+            while (flock(lockFd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        const bool saved = SaveLocked(path, section, key, value);
+        if (lockFd >= 0) close(lockFd);
+        return saved;
+    }
+
+private:
+    static bool SaveLocked(const std::string& path, const std::string& section, const std::string& key,
+                           const std::string& value) {
         std::vector<Section> sections;
         if (std::ifstream in(path, std::ios::binary); in) {
             std::ostringstream text;
@@ -171,7 +186,6 @@ public:
         return WriteAtomically(path, Render(sections));
     }
 
-private:
     static std::string FilePath(const std::string& app) { return ConfigHome() + "/" + app + "/settings.ini"; }
 
     // The new content goes into a hidden file beside the old one and replaces it in one rename:

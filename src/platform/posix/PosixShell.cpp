@@ -125,6 +125,7 @@ public:
         return std::nullopt;
     }
 
+    // The window-show value has no counterpart here: the opened program places its own window.
     ShellExecResult ShellExecute(const ShellExecRequest& request) override {
         reapDetached();
         std::vector<std::string> argv;
