@@ -73,6 +73,20 @@ TEST_F(Wizard, LoadSetsTheDefaultsForTheDayItOpens) {
     EXPECT_EQ(f.cbTest.ToolTipText, " Nicht archivieren, nur Testlauf und Protokoll");
 }
 
+TEST_F(Wizard, EnglishInterfaceTranslatesTheTaggedButtonsOnly) {
+    env.ConnectHost("Microsoft Excel", "16.0", 1);
+    frmArdeko f;
+    f.Load();
+    EXPECT_EQ(f.Caption, " Veltrano Archiving Wizard v3.00 für Excel");
+    EXPECT_EQ(f.btnHelp.Caption, "Help");
+    EXPECT_EQ(f.btnHelp.ToolTipText, " Click for documentation...");
+    EXPECT_EQ(f.btnInfo.Caption, "Info");
+    EXPECT_EQ(f.btnDoIt.Caption, "Archivieren!");
+    EXPECT_EQ(f.clMonth.Items.back(), "Dezember");
+    EXPECT_EQ(f.lstFileTypes.Items.back().Text, "Alle Dateien (*.*)");
+    EXPECT_EQ(f.MousePointer, ui::MousePointerDefault);
+}
+
 TEST_F(Wizard, FileTypesPerHostAndHostVersion) {
     struct Case {
         const char* name;
