@@ -45,22 +45,4 @@ TEST(PosixClock, MissingLocaleFallsBackToC) {
     EXPECT_EQ(clock->FormatGeneralDate({2024, 6, 10, 8, 13, 20}), "06/10/24 08:13:20");
 }
 
-TEST(PosixClock, NowIsTheLocalTime) {
-    auto clock = platform::posix::MakePosixClock();
-    const time_t before = time(nullptr);
-    const LocalDateTime now = clock->Now();
-    const time_t after = time(nullptr);
-    tm parts{};
-    parts.tm_year = now.year - 1900;
-    parts.tm_mon = now.month - 1;
-    parts.tm_mday = now.day;
-    parts.tm_hour = now.hour;
-    parts.tm_min = now.minute;
-    parts.tm_sec = now.second;
-    parts.tm_isdst = -1;
-    const time_t back = mktime(&parts);
-    EXPECT_GE(back, before - 1);
-    EXPECT_LE(back, after + 1);
-}
-
 }  // namespace

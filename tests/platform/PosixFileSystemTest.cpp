@@ -162,15 +162,6 @@ TEST_F(PosixFileSystemTest, FileTimesComeBackInLocalTime) {
     EXPECT_FALSE(fs->fileTime(dir / "weg.doc", FileTimeKind::Created));
 }
 
-TEST_F(PosixFileSystemTest, CreateDirectoryMakesOneLevel) {
-    EXPECT_TRUE(fs->createDirectory(dir / "~~~ 2008"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "~~~ 2008"));
-    auto again = fs->createDirectory(dir / "~~~ 2008");
-    EXPECT_FALSE(again);
-    EXPECT_FALSE(again.error.empty());
-    EXPECT_FALSE(fs->createDirectory(dir / "a/b"));
-}
-
 TEST_F(PosixFileSystemTest, CopyKeepsContentModeAndTimesAndReplacesTarget) {
     const std::string from = dir / "Bericht.doc";
     std::string content(300000, '\0');
@@ -231,15 +222,6 @@ TEST_F(PosixFileSystemTest, CopyIntoImmutableFolderFails) {
     if (!locked.ok()) GTEST_SKIP() << "needs root and chattr";
     EXPECT_FALSE(fs->copyFile(dir / "a.doc", dir / "ziel/a.doc"));
     EXPECT_TRUE(Names(dir / "ziel").empty());
-}
-
-TEST_F(PosixFileSystemTest, RemoveFile) {
-    WriteFile(dir / "a.doc", "x");
-    EXPECT_TRUE(fs->removeFile(dir / "a.doc"));
-    EXPECT_FALSE(Exists(dir / "a.doc"));
-    auto again = fs->removeFile(dir / "a.doc");
-    EXPECT_FALSE(again);
-    EXPECT_FALSE(again.error.empty());
 }
 
 TEST_F(PosixFileSystemTest, MoveWithinOneFileSystem) {
