@@ -320,19 +320,6 @@ TEST_F(Walk, ExistingTargetAnswers) {
         EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.begin() + 1 + static_cast<long>(c.tail.size())),
                   c.tail);
     }
-
-    // Once cleared, an existing target is replaced without a question.
-    fs::remove_all(root);
-    fs::remove(ArchiveProtocolPath());
-    MakeFile(At("~~~ 2008/a.doc"), "alt", Date(2008, 1, 1));
-    MakeFile(At("a.doc"), "neu", Date(2008, 1, 1));
-    dlg.state = {};
-    dlg.state.AskBeforeOverwrite = false;
-    answers.shown.clear();
-    Run("*.doc");
-    EXPECT_TRUE(answers.shown.empty());
-    EXPECT_EQ(ReadFile(At("~~~ 2008/a.doc")), "neu");
-    EXPECT_EQ(ProtocolTexts().at(1), "! Vorhandene Zieldatei wird überschrieben...");
 }
 
 TEST_F(Walk, AFileMatchedByTwoPatternsIsCountedTwice) {

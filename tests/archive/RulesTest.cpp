@@ -79,18 +79,6 @@ TEST_F(WithFileSystem, ArchiveFolderNamesPerScheme) {
               "/d/~~~ 987/~~~ 11 November");
 }
 
-TEST(CharacterCount, CountsCodePointsNotBytes) {
-    EXPECT_EQ(CharacterCount("abc"), 3u);
-    EXPECT_EQ(CharacterCount("Übersicht"), 9u);
-    EXPECT_EQ(CharacterCount("報告"), 2u);
-    EXPECT_EQ(CharacterCount(""), 0u);
-}
-
-TEST(ProtocolTimeStamp, TwoDigitFieldsAndTwoDigitYear) {
-    EXPECT_EQ(ProtocolTimeStamp({2009, 12, 4, 18, 47, 15}), "04.12.09 18:47:15");
-    EXPECT_EQ(ProtocolTimeStamp({2000, 1, 2, 3, 4, 5}), "02.01.00 03:04:05");
-}
-
 TEST_F(WithFileSystem, SummaryTextsAndIcons) {
     struct Case {
         const char* mode;
