@@ -149,7 +149,7 @@ TEST_F(PosixShellTest, OpenerThatFailsMeansFailure) {
 }
 
 TEST_F(PosixShellTest, WaitingForAStartedProgram) {
-    WriteScript("langsam.sh", "sleep 30\n");
+    WriteScript("langsam.sh", "exec sleep 30\n");
     ScopedEnv slow("ARDEKO_OPENER", dir / "langsam.sh");
     WriteFile(dir / "a.txt", "x");
     auto r = shell->ShellExecute({dir / "a.txt"});
