@@ -64,7 +64,10 @@ public:
         locale_t loc = locale_.get();
         const bool midnight = when.hour == 0 && when.minute == 0 && when.second == 0;
         std::string text = Format(loc, D_FMT, "%m/%d/%y", parts);
-        if (!midnight) text += " " + Format(loc, T_FMT, "%H:%M:%S", parts);
+        if (!midnight) {
+            text += ' ';
+            text += Format(loc, T_FMT, "%H:%M:%S", parts);
+        }
         return FromLocale(text, codeSet_);
     }
 
