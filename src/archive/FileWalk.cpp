@@ -137,7 +137,7 @@ private:
             if (a.directory || a.hidden || a.system) continue;
             if (!platform::WildcardMatch(pattern_, entry.name)) continue;
             try {
-                OneFile(base, entry.name);
+                OneFile(*search, base, entry.name);
             } catch (...) {
                 // Whatever failed for this file, the walk goes on with the next one.
             }
@@ -145,14 +145,14 @@ private:
         }
     }
 
-    void OneFile(const std::string& base, const std::string& name) {
+    void OneFile(platform::DirSearch& search, const std::string& base, const std::string& name) {
         ++state_.CheckedCount;
         Status("Prüfe Datei " + std::to_string(state_.CheckedCount) + "...");
         Pump();
 
         const std::string fullPath = base + name;
         // A file that vanished after the listing has no time to judge it by: it stays out.
-        const auto when = platform::Fs().fileTime(fullPath, KindOf(dlg_.CurrentDateBasis()));
+        const auto when = search.fileTime(name, KindOf(dlg_.CurrentDateBasis()));
         if (!when || !IsDueForArchive(*when, month_, year_)) return;
 
         std::string monthName;

@@ -18,11 +18,7 @@ std::string ProtocolFileName() { return "Protokoll " + GetHostName() + "-Archivi
 // The same path as ArchiveProtocolPath, without creating the folder. Creating the data folder
 // costs a directory call per level; done for every line of a large run it costs more than the
 // walk itself, and the folder is there after the first line anyway.
-std::string ProtocolPathWithoutCreating() {
-    const char sep = platform::Fs().separator();
-    return AddBackslash(GetSpecialFolder(platform::CSIDL_APPDATA_)) + "Veltrano" + sep + GetHostName() + " " +
-           Module().ProductName + sep + ProtocolFileName();
-}
+std::string ProtocolPathWithoutCreating() { return DataFolderPath() + ProtocolFileName(); }
 
 void Beep() {
     try {

@@ -29,6 +29,9 @@ class DirSearch {
 public:
     virtual ~DirSearch() = default;
     virtual bool next(DirEntry& out) = 0;
+    // One of the three times of an entry of this listing, by its name, or nothing when it
+    // cannot be read. Read through the open listing, which is cheaper than a lookup by path.
+    virtual std::optional<LocalDateTime> fileTime(const std::string& name, FileTimeKind kind) = 0;
 };
 
 // How far a move came: copy first, then removal of the source.

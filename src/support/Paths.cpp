@@ -80,14 +80,18 @@ std::string GetSpecialFolder(std::int32_t csidl) {
     }
 }
 
-std::string GetDataFolder() {
-    std::string path;
+std::string DataFolderPath() {
     try {
         const char sep = Sep();
         const std::string folder = GetSpecialFolder(platform::CSIDL_APPDATA_);
-        path = AddBackslash(folder) + "Veltrano" + sep + GetHostName() + " " + Module().ProductName + sep;
+        return AddBackslash(folder) + "Veltrano" + sep + GetHostName() + " " + Module().ProductName + sep;
     } catch (...) {
+        return {};
     }
+}
+
+std::string GetDataFolder() {
+    const std::string path = DataFolderPath();
     CreatePath(path);
     try {
         platform::UI().DoEvents();

@@ -13,5 +13,8 @@ bool CreatePath(const std::string& path);
 std::string GetSpecialFolder(std::int32_t csidl);
 // The per-host, per-language data folder, with trailing separator; created when missing.
 std::string GetDataFolder();
+// The same path, computed without creating anything (for callers that write into it often
+// and create it only when a write fails).
+std::string DataFolderPath();
 
 }  // namespace ardeko

@@ -6,16 +6,23 @@ namespace {
 
 class HookedSearch : public platform::DirSearch {
 public:
-    HookedSearch(std::unique_ptr<platform::DirSearch> inner, std::string folder,
+    HookedSearch(FaultyFileSystem& owner, std::unique_ptr<platform::DirSearch> inner, std::string folder,
                  std::function<void(const std::string&, const platform::DirEntry&)> hook)
-        : inner_(std::move(inner)), folder_(std::move(folder)), hook_(std::move(hook)) {}
+        : owner_(owner), inner_(std::move(inner)), folder_(std::move(folder)), hook_(std::move(hook)) {}
     bool next(platform::DirEntry& out) override {
         if (!inner_ || !inner_->next(out)) return false;
         if (hook_) hook_(folder_, out);
         return true;
     }
+    // Through the owner's path-based read, so that its injected faults apply here too.
+    std::optional<platform::LocalDateTime> fileTime(const std::string& name, platform::FileTimeKind kind) override {
+        const char sep = owner_.separator();
+        const bool hasSep = !folder_.empty() && folder_.back() == sep;
+        return owner_.fileTime(hasSep ? folder_ + name : folder_ + sep + name, kind);
+    }
 
 private:
+    FaultyFileSystem& owner_;
     std::unique_ptr<platform::DirSearch> inner_;
     std::string folder_;
     std::function<void(const std::string&, const platform::DirEntry&)> hook_;
@@ -24,6 +31,9 @@ private:
 class NoEntries : public platform::DirSearch {
 public:
     bool next(platform::DirEntry&) override { return false; }
+    std::optional<platform::LocalDateTime> fileTime(const std::string&, platform::FileTimeKind) override {
+        return std::nullopt;
+    }
 };
 
 }  // namespace
@@ -53,7 +63,7 @@ std::optional<std::string> FaultyFileSystem::Check(Op op, const std::string& pat
 
 std::unique_ptr<platform::DirSearch> FaultyFileSystem::openSearch(const std::string& folder) {
     if (Check(Op::OpenSearch, folder)) return std::make_unique<NoEntries>();
-    return std::make_unique<HookedSearch>(inner_.openSearch(folder), folder, onListed);
+    return std::make_unique<HookedSearch>(*this, inner_.openSearch(folder), folder, onListed);
 }
 
 std::optional<platform::FileAttributes> FaultyFileSystem::attributes(const std::string& path) {

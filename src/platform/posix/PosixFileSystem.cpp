@@ -28,6 +28,8 @@ FileAttributes AttributesFromMode(const std::string& name, mode_t mode) {
     return a;
 }
 
+std::optional<LocalDateTime> TimeOf(int dirFd, const char* path, FileTimeKind kind);
+
 class PosixDirSearch final : public DirSearch {
 public:
     explicit PosixDirSearch(DIR* dir) : dir_(dir) {}
@@ -65,6 +67,11 @@ public:
         }
     }
 
+    std::optional<LocalDateTime> fileTime(const std::string& name, FileTimeKind kind) override {
+        if (dir_ == nullptr || name.empty()) return std::nullopt;
+        return TimeOf(dirfd(dir_), name.c_str(), kind);
+    }
+
 private:
     DIR* dir_;
 };
@@ -72,6 +79,7 @@ private:
 class EmptySearch final : public DirSearch {
 public:
     bool next(DirEntry&) override { return false; }
+    std::optional<LocalDateTime> fileTime(const std::string&, FileTimeKind) override { return std::nullopt; }
 };
 
 LocalDateTime ToLocal(const statx_timestamp& ts) {
@@ -80,6 +88,27 @@ LocalDateTime ToLocal(const statx_timestamp& ts) {
     if (localtime_r(&seconds, &parts) == nullptr) return LocalDateTime{};
     return LocalDateTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
                          parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+std::optional<LocalDateTime> TimeOf(int dirFd, const char* path, FileTimeKind kind) {
+    struct statx sx {};
+    if (statx(dirFd, path, AT_SYMLINK_NOFOLLOW, STATX_BTIME | STATX_MTIME | STATX_ATIME, &sx) != 0)
+        return std::nullopt;
+    switch (kind) {
+        case FileTimeKind::Created:
+            // Linux keeps a birth time only on some file systems (ext4, xfs, btrfs, tmpfs);
+            // it reads as missing or zero elsewhere. The last-write time is then the best
+            // stand-in: it is the oldest time Linux keeps that also survives a copy that
+            // keeps times, whereas the status-change time moves with every rename.
+            if ((sx.stx_mask & STATX_BTIME) != 0 && (sx.stx_btime.tv_sec != 0 || sx.stx_btime.tv_nsec != 0))
+                return ToLocal(sx.stx_btime);
+            return ToLocal(sx.stx_mtime);
+        case FileTimeKind::LastModified:
+            return ToLocal(sx.stx_mtime);
+        case FileTimeKind::LastAccessed:
+            return ToLocal(sx.stx_atime);
+    }
+    return std::nullopt;
 }
 
 // Closes a descriptor on scope exit unless released.
@@ -160,25 +189,8 @@ public:
     }
 
     std::optional<LocalDateTime> fileTime(const std::string& path, FileTimeKind kind) override {
-        struct statx sx {};
-        if (path.empty() ||
-            statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME | STATX_MTIME | STATX_ATIME, &sx) != 0)
-            return std::nullopt;
-        switch (kind) {
-            case FileTimeKind::Created:
-                // Linux keeps a birth time only on some file systems (ext4, xfs, btrfs, tmpfs);
-                // it reads as missing or zero elsewhere. The last-write time is then the best
-                // stand-in: it is the oldest time Linux keeps that also survives a copy that
-                // keeps times, whereas the status-change time moves with every rename.
-                if ((sx.stx_mask & STATX_BTIME) != 0 && (sx.stx_btime.tv_sec != 0 || sx.stx_btime.tv_nsec != 0))
-                    return ToLocal(sx.stx_btime);
-                return ToLocal(sx.stx_mtime);
-            case FileTimeKind::LastModified:
-                return ToLocal(sx.stx_mtime);
-            case FileTimeKind::LastAccessed:
-                return ToLocal(sx.stx_atime);
-        }
-        return std::nullopt;
+        if (path.empty()) return std::nullopt;
+        return TimeOf(AT_FDCWD, path.c_str(), kind);
     }
 
     IoResult createDirectory(const std::string& path) override {
