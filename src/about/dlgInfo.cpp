@@ -8,20 +8,13 @@
 #include "support/ExecProg.h"
 #include "support/Help.h"
 #include "support/Identity.h"
+#include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Translate.h"
 
 namespace ardeko {
 
 namespace {
-
-template <class Step>
-void guarded(Step&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
 
 // A label would turn a single "&" into an access key.
 std::string doubleAmpersands(const std::string& text) {
@@ -71,7 +64,7 @@ std::string lower(std::string s) {
 }
 
 void open(const std::string& target) {
-    guarded([&] { OpenDocument(target); });
+    Guarded([&] { OpenDocument(target); });
 }
 
 }  // namespace
@@ -80,7 +73,7 @@ std::string NoticeLine(int year) { return "Copyright © " + std::to_string(year)
 
 void ShowInfoDialog() {
     // A fresh instance per opening: the dialog always starts from its design state.
-    guarded([] {
+    Guarded([] {
         dlgInfo dialog;
         dialog.ShowModal();
     });
@@ -152,7 +145,7 @@ dlgInfo::dlgInfo() : ui::Form("dlgInfo") {
     btnDone.Cancel = true;
 
     btnDone.Click = [this] { Unload(); };
-    btnHelp.Click = [] { guarded([] { ShowHelp(); }); };
+    btnHelp.Click = [] { Guarded([] { ShowHelp(); }); };
     lblProdukt.Click = [] { open(maker::ProductPage); };
     Image1.Click = [] { open(maker::WebSite); };
     urlKatalog.Click = [] { open(maker::Catalogue); };
@@ -167,24 +160,24 @@ dlgInfo::dlgInfo() : ui::Form("dlgInfo") {
     imgWeekly.Click = [this] { open(imgWeekly.Tag); };
     urlToolsKatalog.Click = [this] {
         open(urlToolsKatalog.Tag);
-        guarded([] { platform::UI().DoEvents(); });
+        PumpMessages();
     };
 }
 
 void dlgInfo::Form_Load() {
     const ModuleValues& m = Module();
-    guarded([&] { XPForm.Attach(); });
-    guarded([&] { TranslateForm(*this); });
-    guarded([&] {
+    Guarded([&] { XPForm.Attach(); });
+    Guarded([&] { TranslateForm(*this); });
+    Guarded([&] {
         const std::string title = doubleAmpersands(m.ProductTitle + GetBuildText());
         Caption = title;
         XPForm.Caption = title;
     });
-    guarded([&] { lblProdukt.Caption = doubleAmpersands(m.ProductName) + " " + ProductVersion; });
-    guarded([&] { lblCR.Caption = NoticeLine(platform::Clock().Now().year); });
-    if (m.CurrLang != 1) guarded([&] { fillAdvertising(); });
-    if (m.CurrLang == 1) guarded([&] { showEnglish(); });
-    guarded([] { platform::UI().DoEvents(); });
+    Guarded([&] { lblProdukt.Caption = doubleAmpersands(m.ProductName) + " " + ProductVersion; });
+    Guarded([&] { lblCR.Caption = NoticeLine(platform::Clock().Now().year); });
+    if (m.CurrLang != 1) Guarded([&] { fillAdvertising(); });
+    if (m.CurrLang == 1) Guarded([&] { showEnglish(); });
+    PumpMessages();
 }
 
 void dlgInfo::fillAdvertising() {
@@ -194,22 +187,22 @@ void dlgInfo::fillAdvertising() {
                                   " kostenlos zu abonnieren...";
     const std::string cataloguePage = std::string(maker::Catalogue) + lower(host) + "/";
 
-    guarded([&] {
+    Guarded([&] {
         lblWerbung.Caption = std::string(ad.newsletter) + ": jede Woche kostenlos Tipps, Tricks und Neuigkeiten rund um " +
                              ad.topic + ", direkt in Ihr Postfach.";
         lblWerbung.Height = TextHeight(lblWerbung.Caption, lblWerbung.Width);
     });
-    guarded([&] {
+    Guarded([&] {
         imgWeekly.Picture = ad.picture;
         imgWeekly.Tag = ad.signUpPage;
         imgWeekly.ToolTipText = signUpTip;
     });
-    guarded([&] {
+    Guarded([&] {
         urlAbbo.Tag = ad.signUpPage;
         urlAbbo.ToolTipText = signUpTip;
         urlAbbo.Top = lblWerbung.Top + lblWerbung.Height + 128;
     });
-    guarded([&] {
+    Guarded([&] {
         lblTools.Caption = "Weitere Tools und Vorlagen für " + host + ":";
         urlToolsKatalog.Caption = host + "-Tools im Online-Katalog";
         urlToolsKatalog.Tag = cataloguePage;
@@ -220,19 +213,19 @@ void dlgInfo::fillAdvertising() {
 void dlgInfo::showEnglish() {
     for (ui::Control* c : {static_cast<ui::Control*>(&lblKatAnforderung), static_cast<ui::Control*>(&lblTTD),
                            static_cast<ui::Control*>(&urlKatalog), static_cast<ui::Control*>(&imgInfo)})
-        guarded([&] { c->Visible = false; });
-    guarded([&] { lblProg1.Caption = "Programing && Documentation"; });
-    guarded([&] {
+        Guarded([&] { c->Visible = false; });
+    Guarded([&] { lblProg1.Caption = "Programing && Documentation"; });
+    Guarded([&] {
         lblAdresse.Caption = "Veltrano Publishing\r\nBeispielweg 1\r\n00000 Musterstadt, Germany\r\n"
                              "Phone +49 0000 00 00 00\r\n" +
                              std::string(maker::SupportMail);
     });
-    guarded([&] { btnHelp.Caption = "Help"; });
+    Guarded([&] { btnHelp.Caption = "Help"; });
     // Only the left half remains; the advertising panel lies outside the window.
-    guarded([&] { Width = Width / 2; });
+    Guarded([&] { Width = Width / 2; });
     // The tooltips exist in German only.
     for (ui::Control* c : Controls())
-        guarded([&] {
+        Guarded([&] {
             if (c->HasToolTip()) c->ToolTipText.clear();
         });
 }

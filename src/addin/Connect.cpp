@@ -9,6 +9,7 @@
 #include "addin/modArdeko.h"
 #include "platform/Ports.h"
 #include "support/Identity.h"
+#include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Paths.h"
 
@@ -18,14 +19,6 @@ namespace {
 
 // Every step of the connection code is tried on its own: a failing host call skips the step
 // and the next one runs, so the add-in always connects.
-template <class Step>
-void guarded(Step&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 // A late-bound call on an empty object fails; so does using a reference the host did not give.
 template <class T>
 T& need(const std::shared_ptr<T>& p) {
@@ -39,10 +32,6 @@ std::optional<std::string> controlId(host::RibbonControl& control) {
     } catch (...) {
         return std::nullopt;
     }
-}
-
-void pumpMessages() {
-    guarded([] { platform::UI().DoEvents(); });
 }
 
 }  // namespace
@@ -112,16 +101,16 @@ AddinConnection::~AddinConnection() { releaseMenuButton(); }
 void AddinConnection::OnConnection(std::shared_ptr<host::Application> application, int /*connectMode*/,
                                    std::shared_ptr<host::AddInInstance> addInInst, const CustomArray& /*custom*/) {
     ModuleValues& m = Module();
-    guarded([&] { m.HostApp = application; });
-    guarded([&] { m.HostCommandBars = need(m.HostApp).GetCommandBars(); });
-    guarded([&] { m.AddinProgId = need(addInInst).ProgId(); });
-    guarded([&] {
+    Guarded([&] { m.HostApp = application; });
+    Guarded([&] { m.HostCommandBars = need(m.HostApp).GetCommandBars(); });
+    Guarded([&] { m.AddinProgId = need(addInInst).ProgId(); });
+    Guarded([&] {
         const std::string stored = platform::Settings().GetSetting("Veltrano", "OffArdeko", "CurrLang", "0");
         if (auto lang = LeadingNumberAsInt16(stored)) m.CurrLang = *lang;
     });
-    guarded([&] { m.ColorScheme = platform::UI().CurrentColorScheme(); });
-    guarded([] { InitProductTexts(); });
-    guarded([&] {
+    Guarded([&] { m.ColorScheme = platform::UI().CurrentColorScheme(); });
+    Guarded([] { InitProductTexts(); });
+    Guarded([&] {
         releaseMenuButton();
         objMenuButton = AddMenuButton();
         if (objMenuButton)
@@ -130,22 +119,22 @@ void AddinConnection::OnConnection(std::shared_ptr<host::Application> applicatio
             });
     });
     if (Info().keepsNormalTemplateSaved)
-        guarded([&] { need(need(m.HostApp).NormalTemplate()).SetSaved(true); });
+        Guarded([&] { need(need(m.HostApp).NormalTemplate()).SetSaved(true); });
 }
 
 void AddinConnection::OnDisconnection(int /*removeMode*/, const CustomArray& /*custom*/) {
     ModuleValues& m = Module();
     const bool word = Info().keepsNormalTemplateSaved;
     bool templateWasSaved = false;
-    if (word) guarded([&] { templateWasSaved = need(need(m.HostApp).NormalTemplate()).Saved(); });
+    if (word) Guarded([&] { templateWasSaved = need(need(m.HostApp).NormalTemplate()).Saved(); });
     // Ribbon hosts have no button: the search then fails, which is fine.
-    guarded([&] { need(need(need(m.HostApp).GetCommandBars()).FindControlByTag(MenuButtonTag)).Delete(); });
-    if (word && templateWasSaved) guarded([&] { need(need(m.HostApp).NormalTemplate()).SetSaved(true); });
+    Guarded([&] { need(need(need(m.HostApp).GetCommandBars()).FindControlByTag(MenuButtonTag)).Delete(); });
+    if (word && templateWasSaved) Guarded([&] { need(need(m.HostApp).NormalTemplate()).SetSaved(true); });
     releaseMenuButton();
 }
 
 void AddinConnection::releaseMenuButton() {
-    if (objMenuButton) guarded([&] { objMenuButton->ConnectClick(nullptr); });
+    if (objMenuButton) Guarded([&] { objMenuButton->ConnectClick(nullptr); });
     objMenuButton.reset();
 }
 
@@ -157,14 +146,14 @@ std::shared_ptr<host::CommandBarControl> AddinConnection::AddMenuButton() {
     }
 
     std::shared_ptr<host::CommandBarControl> fileMenu;
-    guarded([&] { fileMenu = need(Module().HostCommandBars).FindControlById(FileMenuControlId); });
+    Guarded([&] { fileMenu = need(Module().HostCommandBars).FindControlById(FileMenuControlId); });
 
     int position = 4;
-    guarded([&] { position = GetHostName() == "Access" ? 5 : 4; });
+    Guarded([&] { position = GetHostName() == "Access" ? 5 : 4; });
 
     // A button left over from an earlier session (a host that ended without unloading us)
     // would otherwise show twice.
-    guarded([&] {
+    Guarded([&] {
         const auto controlsRef = need(fileMenu).Controls();
         auto& controls = need(controlsRef);
         const int count = controls.Count();
@@ -186,14 +175,14 @@ std::shared_ptr<host::CommandBarControl> AddinConnection::AddMenuButton() {
     if (!button) return nullptr;
 
     host::CommandBarControl& b = *button;
-    guarded([&] { b.SetStyle(MenuButtonStyle); });
-    guarded([&] { b.SetCaption(MenuButtonCaption); });
-    guarded([&] { b.SetFaceId(MenuButtonFaceId); });
-    guarded([&] { b.SetTag(MenuButtonTag); });
-    guarded([&] { b.SetOnAction("!<" + Module().AddinProgId + ">"); });
-    guarded([&] { b.SetBeginGroup(true); });
-    guarded([&] { b.SetPriority(MenuButtonPriority); });
-    guarded([&] {
+    Guarded([&] { b.SetStyle(MenuButtonStyle); });
+    Guarded([&] { b.SetCaption(MenuButtonCaption); });
+    Guarded([&] { b.SetFaceId(MenuButtonFaceId); });
+    Guarded([&] { b.SetTag(MenuButtonTag); });
+    Guarded([&] { b.SetOnAction("!<" + Module().AddinProgId + ">"); });
+    Guarded([&] { b.SetBeginGroup(true); });
+    Guarded([&] { b.SetPriority(MenuButtonPriority); });
+    Guarded([&] {
         if (GetHostVersion() <= 9) return;
         const std::string picture = AddBackslash(platform::Sh().ProgramFolder()) + MenuButtonPictureFile;
         const auto attributes = platform::Fs().attributes(picture);
@@ -204,7 +193,7 @@ std::shared_ptr<host::CommandBarControl> AddinConnection::AddMenuButton() {
 }
 
 void AddinConnection::objMenuButton_Click(host::CommandBarControl& /*ctrl*/, bool& /*cancelDefault*/) {
-    guarded([] { ShowWizard(); });
+    Guarded([] { ShowWizard(); });
 }
 
 std::string AddinConnection::GetCustomUI(const std::string& /*ribbonId*/) {
@@ -214,7 +203,7 @@ std::string AddinConnection::GetCustomUI(const std::string& /*ribbonId*/) {
     } catch (...) {
         return {};
     }
-    pumpMessages();
+    PumpMessages();
     return xml;
 }
 
@@ -255,10 +244,10 @@ std::optional<std::string> AddinConnection::GetSupertip(host::RibbonControl& con
 }
 
 void AddinConnection::RibbonHandler(host::RibbonControl& control) {
-    guarded([&] {
+    Guarded([&] {
         if (const auto id = controlId(control)) ribbon::Run(*id);
     });
-    pumpMessages();
+    PumpMessages();
 }
 
 void AddinConnection::RibbonOnLoad(std::shared_ptr<host::RibbonUI> ribbon) { objRibbon = std::move(ribbon); }

@@ -8,6 +8,7 @@
 #include "archive/Protocol.h"
 #include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
+#include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Paths.h"
 
@@ -51,20 +52,6 @@ platform::FileTimeKind KindOf(DateBasis basis) {
     }
 }
 
-void Pump() {
-    try {
-        platform::UI().DoEvents();
-    } catch (...) {
-    }
-}
-
-void Beep() {
-    try {
-        platform::UI().Beep();
-    } catch (...) {
-    }
-}
-
 // One call of ProcessFiles for one pattern, with what every folder of it shares.
 class Walk {
 public:
@@ -96,7 +83,7 @@ public:
                 if (entry.name.rfind(ArchiveFolderPrefix, 0) == 0) continue;
                 subfolders.push_back(base + entry.name);
                 Status("Prüfe Verzeichnis " + std::to_string(subfolders.size()) + "...");
-                Pump();
+                PumpMessages();
                 if (state_.CancelRequested) break;
             }
         } catch (...) {
@@ -108,7 +95,7 @@ public:
 private:
     void CancelExit() {
         Status("Archivierung wird abgebrochen...");
-        Pump();
+        PumpMessages();
     }
 
     void Status(const std::string& text) {
@@ -148,7 +135,7 @@ private:
     void OneFile(platform::DirSearch& search, const std::string& base, const std::string& name) {
         ++state_.CheckedCount;
         Status("Prüfe Datei " + std::to_string(state_.CheckedCount) + "...");
-        Pump();
+        PumpMessages();
 
         const std::string fullPath = base + name;
         // A file that vanished after the listing has no time to judge it by: it stays out.
@@ -163,7 +150,7 @@ private:
         const std::string target = targetFolder + platform::Fs().separator() + name;
 
         if (CharacterCount(target) > MaxTargetPathLength) {
-            Beep();
+            SystemBeep();
             MsgBoxStd("Pfad zu lang für Archivierung!", vbExclamation, Module().ProductTitle);
             WritePROTO("! Pfad zu lang: " + target);
             return;
@@ -178,7 +165,7 @@ private:
         }
 
         if (dlg_.ConfirmEachSet()) {
-            Beep();
+            SystemBeep();
             int answer = kNo;  // a question that could not be asked moves nothing
             try {
                 answer = MsgBoxEx("Datei '" + fullPath + "'\r\narchivieren in '" + targetFolder + "'?",

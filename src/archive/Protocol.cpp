@@ -6,6 +6,7 @@
 #include "platform/Ports.h"
 #include "support/ExecProg.h"
 #include "support/Identity.h"
+#include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Paths.h"
 
@@ -19,13 +20,6 @@ std::string ProtocolFileName() { return "Protokoll " + GetHostName() + "-Archivi
 // costs a directory call per level; done for every line of a large run it costs more than the
 // walk itself, and the folder is there after the first line anyway.
 std::string ProtocolPathWithoutCreating() { return DataFolderPath() + ProtocolFileName(); }
-
-void Beep() {
-    try {
-        platform::UI().Beep();
-    } catch (...) {
-    }
-}
 
 // An existing file that a viewer can be given: no folder, nothing hidden.
 bool ProtocolExists(const std::string& path) {
@@ -71,7 +65,7 @@ void ShowProtocol() {
     try {
         const std::string path = ArchiveProtocolPath();
         if (!ProtocolExists(path)) {
-            Beep();
+            SystemBeep();
             MsgBoxStd("Protokoll (" + path + ") nicht gefunden...", vbExclamation, Module().ProductTitle);
             return;
         }
@@ -84,11 +78,11 @@ void DeleteProtocol() {
     try {
         const std::string path = ArchiveProtocolPath();
         if (!ProtocolExists(path)) {
-            Beep();
+            SystemBeep();
             MsgBoxStd("Protokoll (" + path + ") nicht gefunden...", vbExclamation, Module().ProductTitle);
             return;
         }
-        Beep();
+        SystemBeep();
         const auto answer = MsgBoxStd("Protokoll wirklich löschen?", vbQuestion + vbYesNo, Module().ProductTitle);
         if (answer == vbNo || answer == vbOK) return;
         bool removed = false;
@@ -97,7 +91,7 @@ void DeleteProtocol() {
         } catch (...) {
         }
         if (!removed) {
-            Beep();
+            SystemBeep();
             MsgBoxStd("Protokoll (" + path + ") konnte nicht gelöscht werden...", vbExclamation,
                       Module().ProductTitle);
         }

@@ -5,26 +5,12 @@
 #include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
 #include "support/Identity.h"
+#include "support/Guard.h"
 #include "support/Module.h"
 
 namespace ardeko {
 
 namespace {
-
-void Pump() {
-    try {
-        platform::UI().DoEvents();
-    } catch (...) {
-    }
-}
-
-template <typename F>
-void Guarded(F&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
 
 std::string HostProperty(std::string (host::Application::*read)(), const char* fallback) {
     try {
@@ -119,7 +105,7 @@ RunOutcome RunArchive(ArchiveDialog& dialog) {
         bool more = false;
         Guarded([&] { more = i < dialog.FileTypeCount(); });
         if (!more) break;
-        Pump();
+        PumpMessages();
         bool ticked = false;
         std::string pattern;
         Guarded([&] {
@@ -132,19 +118,19 @@ RunOutcome RunArchive(ArchiveDialog& dialog) {
             if (state.CancelRequested) break;
             WritePROTO("Archivierung von '" + pattern + "' abgeschlossen...");
         }
-        Pump();
+        PumpMessages();
     }
 
     Guarded([&] { dialog.SetBusyPointer(false); });
     if (state.CancelRequested) WritePROTO("! Archivierung abgebrochen...");
     Guarded([&] { dialog.SetRunButtonCaption(RunCaption); });
     Guarded([&] { dialog.SetStatus(state.CancelRequested ? "Abgebrochen..." : "Fertig..."); });
-    Pump();
+    PumpMessages();
 
     const RunSummary summary = ComposeRunSummary(runMode, state);
-    Guarded([] { platform::UI().Beep(); });
+    SystemBeep();
     MsgBoxStd(summary.text, summary.icon, Module().ProductTitle);
-    Pump();
+    PumpMessages();
 
     bool testRun = job.TestRun;
     Guarded([&] { testRun = dialog.TestRunSet(); });

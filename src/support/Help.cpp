@@ -7,6 +7,7 @@
 #include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
 #include "support/ExecProg.h"
+#include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Paths.h"
 #include "support/RegSubs.h"
@@ -14,14 +15,6 @@
 namespace ardeko {
 
 namespace {
-
-template <class Step>
-void guarded(Step&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
 
 // Hidden and system entries do not count as documentation, nor do folders.
 bool isNormal(const platform::FileAttributes& a) { return !a.directory && !a.hidden && !a.system; }
@@ -50,9 +43,9 @@ std::string firstMatch(const std::string& folder, const std::string& pattern) {
 
 void ShowHelp() {
     std::string doc;
-    guarded([&] { doc = platform::Settings().GetSetting("Veltrano", "OffArdeko", "Doku", ""); });
+    Guarded([&] { doc = platform::Settings().GetSetting("Veltrano", "OffArdeko", "Doku", ""); });
     if (doc.empty()) {
-        guarded([&] {
+        Guarded([&] {
             RegValue value;
             if (ReadRegValue(platform::HKEY_LOCAL_MACHINE_, "Software\\Veltrano\\OffArdeko", "Doku",
                              platform::REG_SZ_, value, false))
@@ -63,11 +56,11 @@ void ShowHelp() {
     // A recorded path whose file is gone is no error: the copy beside the add-in takes over.
     if (!normalFileExists(doc)) {
         std::string folder, name;
-        guarded([&] { folder = AddBackslash(platform::Sh().ProgramFolder()); });
-        guarded([&] { name = firstMatch(folder, Module().ManualName + ".*"); });
+        Guarded([&] { folder = AddBackslash(platform::Sh().ProgramFolder()); });
+        Guarded([&] { name = firstMatch(folder, Module().ManualName + ".*"); });
         if (name.empty() || !normalFileExists(folder + name)) {
-            guarded([] { platform::UI().Beep(); });
-            guarded([] {
+            SystemBeep();
+            Guarded([] {
                 const ModuleValues& m = Module();
                 const std::string text =
                     m.CurrLang == 0
@@ -81,8 +74,8 @@ void ShowHelp() {
         doc = folder + name;
     }
 
-    guarded([&] { OpenDocument(doc); });
-    guarded([] { platform::UI().DoEvents(); });
+    Guarded([&] { OpenDocument(doc); });
+    PumpMessages();
 }
 
 }  // namespace ardeko

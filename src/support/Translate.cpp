@@ -5,6 +5,7 @@
 
 #include "platform/Ports.h"
 #include "support/Identity.h"
+#include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Paths.h"
 #include "ui/Form.h"
@@ -42,17 +43,9 @@ const std::string& Part(const std::vector<std::string>& parts, long index) {
 
 // Each property assignment on its own: a control that lacks the property, or a part that
 // is not there, skips just that assignment.
-template <typename F>
-void Try(F&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 void ReportTranslationError(const ui::Form& form, const ui::Control& control) {
-    Try([] { platform::UI().Beep(); });
-    Try([&] {
+    SystemBeep();
+    Guarded([&] {
         const std::string text = "Please check translation settings: (F: " + form.Name() +
                                   ", C: " + control.Name() + ")" + "\r\n\r\n" +
                                   "(Msg logged, send LOG file to Tamrel...)";
@@ -77,7 +70,7 @@ void TranslateControl(ui::Form& form, ui::Control& control, long lang, const std
         if (view == nullptr) return;
         const long n = static_cast<long>(view->ColumnHeaders.size());
         for (long i = 1; i <= n; ++i)
-            Try([&] { view->ColumnHeaders[static_cast<std::size_t>(i - 1)] = Part(parts, n * lang + i - 1); });
+            Guarded([&] { view->ColumnHeaders[static_cast<std::size_t>(i - 1)] = Part(parts, n * lang + i - 1); });
         return;
     }
 
@@ -91,17 +84,17 @@ void TranslateControl(ui::Form& form, ui::Control& control, long lang, const std
         button->SoundHover = soundFolder + "Hover.wav";
     }
     auto* captioned = dynamic_cast<ui::CaptionControl*>(&control);
-    Try([&] {
+    Guarded([&] {
         if (captioned == nullptr || !control.HasCaption()) throw std::logic_error("no caption");
         captioned->Caption = Part(parts, 2 * lang);
     });
-    Try([&] {
+    Guarded([&] {
         const std::string& tip = Part(parts, 2 * lang + 1);
         if (tip.empty()) return;
         if (!control.HasToolTip()) throw std::logic_error("no tool tip");
         control.ToolTipText = " " + tip;
     });
-    Try([&] {
+    Guarded([&] {
         if (captioned == nullptr || !control.HasCaption()) return;
         if (captioned->Caption.empty() || captioned->Caption.front() != '~') return;
         captioned->Caption.erase(0, 1);
@@ -112,22 +105,22 @@ void TranslateControl(ui::Form& form, ui::Control& control, long lang, const std
 }  // namespace
 
 void TranslateForm(ui::Form& form) {
-    Try([&] { form.MousePointer = ui::MousePointerHourglass; });
+    Guarded([&] { form.MousePointer = ui::MousePointerHourglass; });
     const long lang = Module().CurrLang;
-    Try([&] {
+    Guarded([&] {
         if (!form.Tag.empty()) form.Caption = " " + Part(SplitBar(form.Tag), lang);
     });
 
     std::string soundFolder;
-    Try([&] { soundFolder = AddBackslash(platform::Sh().ProgramFolder()); });
+    Guarded([&] { soundFolder = AddBackslash(platform::Sh().ProgramFolder()); });
 
     std::vector<ui::Control*> controls;
-    Try([&] { controls = form.Controls(); });
+    Guarded([&] { controls = form.Controls(); });
     for (ui::Control* control : controls) {
         if (control == nullptr) continue;
-        Try([&] { TranslateControl(form, *control, lang, soundFolder); });
+        Guarded([&] { TranslateControl(form, *control, lang, soundFolder); });
     }
-    Try([&] { form.MousePointer = ui::MousePointerDefault; });
+    Guarded([&] { form.MousePointer = ui::MousePointerDefault; });
 }
 
 }  // namespace ardeko

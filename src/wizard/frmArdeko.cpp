@@ -8,6 +8,7 @@
 #include "support/ExecProg.h"
 #include "support/Help.h"
 #include "support/Identity.h"
+#include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Translate.h"
 #include "wizard/FolderChoice.h"
@@ -21,14 +22,6 @@ constexpr const char* kAllFiles = "Alle Dateien (*.*)";
 bool IsAllFilesEntry(const std::string& text) { return text.find("*.*") != std::string::npos; }
 
 // Each step of the set-up on its own: one that fails is skipped, the form always opens.
-template <typename F>
-void Step(F&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 void Place(ui::Control& c, int left, int top, int width, int height) {
     c.Left = left;
     c.Top = top;
@@ -180,45 +173,45 @@ void frmArdeko::SetDesignState() {
 
 void frmArdeko::Form_Load() {
     SetDesignState();
-    Step([&] { TranslateForm(*this); });
-    Step([] { InitProductTexts(); });
-    Step([&] { XPForm.Attach(); });
-    Step([&] { HostAppName = GetHostName(); });
-    Step([&] {
+    Guarded([&] { TranslateForm(*this); });
+    Guarded([] { InitProductTexts(); });
+    Guarded([&] { XPForm.Attach(); });
+    Guarded([&] { HostAppName = GetHostName(); });
+    Guarded([&] {
         Caption = " " + Module().ProductTitle + " für " + HostAppName;
         XPForm.Caption = Caption;
     });
-    Step([&] { btnCancel.ToolTipText = " Zurück zu " + HostAppName; });
-    Step([&] {
+    Guarded([&] { btnCancel.ToolTipText = " Zurück zu " + HostAppName; });
+    Guarded([&] {
         lblSourcePath.Caption.clear();
         lblStatus.Caption.clear();
     });
-    Step([&] {
+    Guarded([&] {
         obEdited.Select();
         obYear.Select();
         cbSubDirs.Value = true;
         cbTest.Value = true;
     });
-    Step([&] {
+    Guarded([&] {
         MonthNames = GermanMonthNames();
         for (const auto& name : MonthNames) clMonth.AddItem(name);
         clMonth.ListIndex = 11;
     });
-    Step([&] {
+    Guarded([&] {
         const int year = platform::Clock().Now().year;
         for (int y = year; y >= year - 30; --y) clYear.AddItem(std::to_string(y));
         clYear.SetText(std::to_string(year - 1));
     });
-    Step([&] {
+    Guarded([&] {
         const int version = HostAppName == "Access" ? GetHostVersion() : 0;
         for (auto& entry : FileTypeEntriesFor(HostAppName, version)) lstFileTypes.AddItem(std::move(entry));
     });
-    Step([&] {
+    Guarded([&] {
         // A settings section: the backslash separates it on every platform.
         lblSourcePath.Caption =
             platform::Settings().GetSetting("Veltrano", "OffArdeko\\" + HostAppName, "Startordner", "");
     });
-    Step([&] {
+    Guarded([&] {
         if (lstFileTypes.ListCount() > 0) {
             lstFileTypes.Items[0].Selected = true;
             lstFileTypes.ListIndex = 0;
