@@ -50,6 +50,9 @@ int main(int argc, char** argv) {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
+    // A reader that goes away (`ardeko ... | head`) must not kill a run between two files;
+    // output then simply stops.
+    ::signal(SIGPIPE, SIG_IGN);
 
     const std::vector<std::string> args(argv + 1, argv + argc);
     const int code = cli::RunArdeko(args, ui, std::cout, std::cerr);
