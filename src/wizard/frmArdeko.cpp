@@ -21,7 +21,6 @@ constexpr const char* kAllFiles = "Alle Dateien (*.*)";
 
 bool IsAllFilesEntry(const std::string& text) { return text.find("*.*") != std::string::npos; }
 
-// Each step of the set-up on its own: one that fails is skipped, the form always opens.
 void Place(ui::Control& c, int left, int top, int width, int height) {
     c.Left = left;
     c.Top = top;
