@@ -230,7 +230,8 @@ void TerminalUi::DoEvents() {
         gInterruptRequested.store(false);
         runButton_->PerformClick();
     }
-    if (!io_.errIsTerminal || !statusLabel_) return;
+    // The line belongs to a run; once the button is back, the summary speaks instead.
+    if (!io_.errIsTerminal || !statusLabel_ || !runButton_ || runButton_->Caption != "Stopp!") return;
     // Drawing on every file would cost more than the file itself; a glance at the clock does not.
     const auto now = std::chrono::steady_clock::now();
     if (now < nextDraw_) return;

@@ -179,6 +179,9 @@ TEST(TerminalUi, ProgressLineOnlyOnATerminalAndClearedBeforeABox) {
         RunForm form;
         form.lblStatus.Caption = "Prüfe Datei 1...";
         rig.ui.AttachRunForm(&form);
+        rig.ui.DoEvents();  // no run under way: no line
+        EXPECT_EQ(rig.err.str(), "");
+        form.btnDoIt.Caption = "Stopp!";
         rig.ui.DoEvents();
         form.lblStatus.Caption = "Prüfe Datei 2...";
         rig.ui.DoEvents();  // within the interval: not drawn
@@ -192,6 +195,7 @@ TEST(TerminalUi, ProgressLineOnlyOnATerminalAndClearedBeforeABox) {
         Rig rig("");
         RunForm form;
         form.lblStatus.Caption = "Prüfe Datei 1...";
+        form.btnDoIt.Caption = "Stopp!";
         rig.ui.AttachRunForm(&form);
         rig.ui.DoEvents();
         rig.ui.Beep();
