@@ -1,3 +1,4 @@
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include "msgbox/MsgBox.h"
@@ -8,299 +9,172 @@
 using namespace ardeko;
 using ardeko::testkit::TestEnv;
 using Strings = std::vector<std::string>;
+using Text = std::optional<std::string>;
 
 namespace {
 
-// What the dialog looked like while it was shown.
-struct Shot {
-    struct Btn {
-        std::string caption;
-        int left, top, width;
-        bool visible, isDefault, isCancel;
-    };
-    Btn btn[3];
-    bool helpVisible = false;
-    int helpTop = 0, helpLeft = 0;
-    std::string helpCaption, helpText;
-    bool dontShowVisible = false;
-    int dontShowTop = 0;
-    std::string dontShowCaption;
-    int promptHeight = 0, promptWidth = 0, formHeight = 0, formWidth = 0;
-    std::string caption, decorationCaption, icon, prompt;
-    std::int16_t defaultButton = 0, cancelButton = 0;
-    int colorScheme = -1;
-    bool attached = false;
-};
+// The button row as the user saw it: "caption@left+width" per button ("-" when hidden), the
+// check box's top when shown, the row's top and the dialog's height.
+std::string Layout(const frmMsgBoxEx& f) {
+    std::string s;
+    for (const ui::Button* b : {&f.btn1, &f.btn2, &f.btn3})
+        s += b->Visible ? fmt::format("{}@{}+{} ", b->Caption, b->Left, b->Width) : "- ";
+    if (f.cbDontShow.Visible) s += fmt::format("cb{} ", f.cbDontShow.Top);
+    return s + fmt::format("y{} h{}", f.btn1.Top, f.Height);
+}
 
-// A test with the dialog answered by `act` after its look has been recorded in `shot`.
-class MsgBoxExTest : public ::testing::Test {
-protected:
+// Each styled message box shown, as "title|flags|prompt".
+std::string StyledBoxes(const ui::HeadlessUi& ui) {
+    std::string s;
+    for (const auto& b : ui.styledBoxes) s += fmt::format("{}|{}|{}\n", b.title, b.flags, b.prompt);
+    return s;
+}
+
+struct MsgBoxExTest : ::testing::Test {
     TestEnv env;
-    Shot shot;
-    std::function<void(frmMsgBoxEx&)> act;
+    std::string seen;                       // Layout of the last dialog shown
+    std::function<void(frmMsgBoxEx&)> act;  // what the user does while it is shown
 
-    void SetUp() override {
+    MsgBoxExTest() {
         env.ConnectHost("Microsoft Word", "16.0", 0);
         env.ui.onModalByName["frmMsgBoxEx"] = [this](ui::Form& form) {
             auto& f = dynamic_cast<frmMsgBoxEx&>(form);
-            ui::Button* buttons[] = {&f.btn1, &f.btn2, &f.btn3};
-            for (int i = 0; i < 3; ++i) {
-                const ui::Button& b = *buttons[i];
-                shot.btn[i] = {b.Caption, b.Left, b.Top, b.Width, b.Visible, b.Default, b.Cancel};
-            }
-            shot.helpVisible = f.btnHelp.Visible;
-            shot.helpTop = f.btnHelp.Top;
-            shot.helpLeft = f.btnHelp.Left;
-            shot.helpCaption = f.btnHelp.Caption;
-            shot.helpText = f.lblHelp.Caption;
-            shot.dontShowVisible = f.cbDontShow.Visible;
-            shot.dontShowTop = f.cbDontShow.Top;
-            shot.dontShowCaption = f.cbDontShow.Caption;
-            shot.promptHeight = f.lblPrompt.Height;
-            shot.promptWidth = f.lblPrompt.Width;
-            shot.formHeight = f.Height;
-            shot.formWidth = f.Width;
-            shot.caption = f.Caption;
-            shot.decorationCaption = f.XPForm.Caption;
-            shot.icon = f.imgIcon.Picture;
-            shot.prompt = f.lblPrompt.Caption;
-            shot.defaultButton = f.DefaultButton;
-            shot.cancelButton = f.CancelButton;
-            shot.colorScheme = f.XPForm.ColorScheme;
-            shot.attached = f.XPForm.Attached;
+            seen = Layout(f);
             if (act) act(f);
         };
     }
-    void TearDown() override { SetMsgBoxExFormFactory(nullptr); }
+    ~MsgBoxExTest() override { SetMsgBoxExFormFactory(nullptr); }
 };
-
-// With the renderer's default metrics (frame 3, caption 18): u = 2 * round(7.8 + 18) = 52.
-constexpr int u = 52;
-// Fixed-width measuring: 90 twips a character, 195 a line.
-constexpr int cw = 90;
 
 }  // namespace
 
-TEST_F(MsgBoxExTest, LaysTheButtonsOutRightAlignedAtTheGuideLine) {
-    act = [](frmMsgBoxEx& f) { f.btn2.PerformClick(); };
-    EXPECT_EQ(MsgBoxEx("Kurz", {"Ja", "Nein", "Abbrechen"}, false), 2);
-
-    // The icon (top 750, 480 high) reaches lower than the one-line prompt.
-    const int y = 750 + 480 + u + 3 * u;
-    const int w3 = 9 * cw + 500, w2 = 4 * cw + 500, w1 = 2 * cw + 500;
-    EXPECT_EQ(shot.btn[2].left, 7275 - w3);
-    EXPECT_EQ(shot.btn[1].left, 7275 - w3 - u - w2);
-    EXPECT_EQ(shot.btn[0].left, 7275 - w3 - u - w2 - u - w1);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(shot.btn[i].top, y);
-        EXPECT_TRUE(shot.btn[i].visible);
-    }
-    EXPECT_EQ(shot.btn[0].width, w1);
-    EXPECT_EQ(shot.helpTop, y);
-    EXPECT_EQ(shot.helpLeft, 150);
-    EXPECT_EQ(shot.formHeight, y + 390 + 3 * u);
-    EXPECT_EQ(shot.promptWidth, 7275 - 825);
-    EXPECT_EQ(shot.promptHeight, 195);
-    EXPECT_FALSE(shot.dontShowVisible);
-}
-
-TEST_F(MsgBoxExTest, LayoutUnitFollowsTheSystemMetrics) {
+TEST_F(MsgBoxExTest, LaysTheButtonsOutRightAlignedBelowTextIconAndCheckBox) {
+    // Unit u = 2 * round(2.6 * dialog frame + caption height): 52 for the renderer's 3 and 18. A button is 90
+    // twips a character + 500 wide (the designed 1740 when its text measures 10 or less); the row
+    // ends at the guide line (7275), u apart, 3u below the lower of text (from 750) and icon
+    // (750 + 480) + u, or 3u below the check box (255 high) placed there; the dialog ends 3u below.
     struct Case {
-        int frame, caption, unit;
+        Strings captions;
+        const char* layout;
+        bool dontShow = false;
+        std::string prompt = "Kurz";
+        int charWidth = 90;
     };
-    const Case cases[] = {{3, 18, 52}, {4, 19, 58}, {5, 20, 66}, {1, 0, 6}, {0, 0, 0}};
+    const Case cases[] = {
+        {{"Ja", "Nein", "Abbrechen"}, "Ja@4321+680 Nein@5053+860 Abbrechen@5965+1310 y1438 h1984"},
+        {{"Ja", "", "Abbrechen"}, "Ja@3441+680 - Abbrechen@5965+1310 y1438 h1984"},  // the gap stays
+        {{"Eins", "Zwei", "Drei", "Vier"}, "Eins@4591+860 Zwei@5503+860 Drei@6415+860 y1438 h1984"},
+        {{"J", "Nein"}, "J@4963+1740 Nein@6755+520 - y1438 h1984", false, "Kurz", 5},
+        {{"Ja", "Nein"}, "Ja@5683+680 Nein@6415+860 - cb1438 y1849 h2395", true},
+        {{"OK"}, "OK@6595+680 - - y1491 h2037", false, std::string(145, 'x')},  // wraps at 6450 to 3 lines
+    };
     for (const Case& c : cases) {
-        env.ui.metrics[platform::SM_CYDLGFRAME_] = c.frame;
-        env.ui.metrics[platform::SM_CYCAPTION_] = c.caption;
-        MsgBoxEx("Kurz", {"Ja", "Nein"}, false);
-        const int w2 = 4 * cw + 500, w1 = 2 * cw + 500;
-        EXPECT_EQ(shot.btn[0].left, 7275 - w2 - c.unit - w1) << c.frame << "/" << c.caption;
-        EXPECT_EQ(shot.btn[0].top, 750 + 480 + c.unit + 3 * c.unit);
+        env.ui.charWidth = c.charWidth;
+        MsgBoxEx(c.prompt, c.captions, c.dontShow);
+        EXPECT_EQ(seen, c.layout);
     }
 }
 
-TEST_F(MsgBoxExTest, AnEmptyCaptionHidesItsButtonButKeepsTheGap) {
-    act = [](frmMsgBoxEx& f) { f.btn3.PerformClick(); };
-    EXPECT_EQ(MsgBoxEx("Kurz", {"Ja", "", "Abbrechen"}, false), 3);
-    const int w3 = 9 * cw + 500;
-    EXPECT_FALSE(shot.btn[1].visible);
-    EXPECT_EQ(shot.btn[1].width, 1740);
-    EXPECT_EQ(shot.btn[1].left, 7275 - w3 - u - 1740);
-    EXPECT_EQ(shot.btn[0].left, 7275 - w3 - u - 1740 - u - (2 * cw + 500));
-}
-
-TEST_F(MsgBoxExTest, ShowsAtMostThreeButtonsAndLeavesUnusedOnesHidden) {
-    act = [](frmMsgBoxEx& f) { f.btn1.PerformClick(); };
-    EXPECT_EQ(MsgBoxEx("Kurz", {"Eins", "Zwei", "Drei", "Vier"}, false), 1);
-    EXPECT_EQ(shot.btn[2].caption, "Drei");
-    EXPECT_EQ(shot.btn[2].left, 7275 - (4 * cw + 500));
-
-    MsgBoxEx("Kurz", {"Allein"}, false);
-    EXPECT_TRUE(shot.btn[0].visible);
-    EXPECT_FALSE(shot.btn[1].visible);
-    EXPECT_FALSE(shot.btn[2].visible);
-    EXPECT_EQ(shot.btn[0].left, 7275 - (6 * cw + 500));
-}
-
-TEST_F(MsgBoxExTest, NarrowCaptionsKeepTheDesignedWidth) {
-    env.ui.charWidth = 5;  // one character measures 5 twips: not more than 10
-    MsgBoxEx("Kurz", {"J", "Nein"}, false);
-    EXPECT_EQ(shot.btn[0].width, 1740);
-    EXPECT_EQ(shot.btn[1].width, 4 * 5 + 500);
-}
-
-TEST_F(MsgBoxExTest, TheCheckBoxSitsBelowTheTextAndAddsToTheResult) {
-    act = [](frmMsgBoxEx& f) {
-        f.cbDontShow.Value = true;
-        f.btn1.PerformClick();
+TEST_F(MsgBoxExTest, GivesTheButtonNumberOr99ForADoubleClickPlus256WhenTicked) {
+    const std::pair<std::function<void(frmMsgBoxEx&)>, int> cases[] = {
+        {[](frmMsgBoxEx& f) { f.btn3.PerformClick(); }, 3},
+        {nullptr, 3},  // closed through the window frame: the previous result stays
+        {[](frmMsgBoxEx& f) { f.cbDontShow.Value = true; f.btn1.PerformClick(); }, 257},
+        {[](frmMsgBoxEx& f) { f.DblClick(); }, 99},
+        {[](frmMsgBoxEx& f) { f.cbDontShow.Value = true; f.DblClick(); }, 355},
     };
-    EXPECT_EQ(MsgBoxEx("Kurz", {"Ja", "Nein"}, true), 257);
-    const int top = 750 + 480 + u + 3 * u;
-    EXPECT_TRUE(shot.dontShowVisible);
-    EXPECT_EQ(shot.dontShowTop, top);
-    EXPECT_EQ(shot.dontShowCaption, "Diese Meldung nicht mehr anzeigen");
-    const int y = top + 255 + 3 * u;
-    EXPECT_EQ(shot.btn[0].top, y);
-    EXPECT_EQ(shot.formHeight, y + 390 + 3 * u);
-}
-
-TEST_F(MsgBoxExTest, DoubleClickOnTheFormEndsWith99) {
-    act = [](frmMsgBoxEx& f) { f.DblClick(); };
-    EXPECT_EQ(MsgBoxEx("Kurz", {"Ja"}, true), 99);
-    act = [](frmMsgBoxEx& f) {
-        f.cbDontShow.Value = true;
-        f.DblClick();
-    };
-    EXPECT_EQ(MsgBoxEx("Kurz", {"Ja"}, true), 99 + 256);
-}
-
-TEST_F(MsgBoxExTest, ClosingWithoutAButtonKeepsThePreviousResult) {
-    act = [](frmMsgBoxEx& f) { f.btn2.PerformClick(); };
-    EXPECT_EQ(MsgBoxEx("Kurz", {"Ja", "Nein"}, false), 2);
-    act = nullptr;  // closed through the window frame
-    EXPECT_EQ(MsgBoxEx("Kurz", {"Ja", "Nein"}, false), 2);
-}
-
-TEST_F(MsgBoxExTest, ALongPromptMakesTheDialogTallerNotWider) {
-    MsgBoxEx("Kurz", {"OK"}, false);
-    const int shortHeight = shot.formHeight, width = shot.formWidth;
-    std::string prompt;
-    for (int i = 0; i < 12; ++i) prompt += "Zeile " + std::to_string(i) + "\r\n";
-    prompt += std::string(200, 'x');  // and one line that wraps
-    MsgBoxEx(prompt, {"OK"}, false);
-    const int perLine = (7275 - 825) / cw;
-    const int lines = 12 + (200 + perLine - 1) / perLine;
-    EXPECT_EQ(shot.promptHeight, lines * 195);
-    EXPECT_EQ(shot.btn[0].top, 750 + lines * 195 + 3 * u);
-    EXPECT_GT(shot.formHeight, shortHeight);
-    EXPECT_EQ(shot.formWidth, width);
-    EXPECT_EQ(shot.promptWidth, 7275 - 825);
-}
-
-TEST_F(MsgBoxExTest, IconsCopyTheirPictureAndOthersKeepTheDesignedOne) {
-    const std::pair<std::optional<std::int32_t>, const char*> cases[] = {
-        {vbQuestion, "Frage"}, {vbExclamation, "Warn"}, {vbCritical, "Stop"},
-        {vbInformation, "Info"}, {std::nullopt, "Info"}, {0, "Info"},
-    };
-    for (const auto& [icon, picture] : cases) {
-        MsgBoxEx("Kurz", {"OK"}, false, icon);
-        EXPECT_EQ(shot.icon, picture);
+    for (const auto& [answer, result] : cases) {
+        act = answer;
+        EXPECT_EQ(MsgBoxEx("Kurz", {"Ja", "Nein", "Abbrechen"}, true), result);
     }
 }
 
-TEST_F(MsgBoxExTest, TitlePromptAndDecoration) {
+TEST_F(MsgBoxExTest, ShowsIconTitleAndDefaultAndCancelButtons) {
+    std::string shown;
+    act = [&](frmMsgBoxEx& f) {
+        shown = fmt::format("icon={} prompt={} title={}/{} scheme={} attached={} default={}:{} cancel={}:{}",
+                            f.imgIcon.Picture, f.lblPrompt.Caption, f.Caption, f.XPForm.Caption, f.XPForm.ColorScheme,
+                            f.XPForm.Attached, f.DefaultButton, f.btn2.Default, f.CancelButton, f.btn3.Cancel);
+    };
     Module().ColorScheme = 3;
-    MsgBoxEx("A & B", {"OK"}, false, std::nullopt, "Datei & Ordner");
-    EXPECT_EQ(shot.caption, "Datei && Ordner");
-    EXPECT_EQ(shot.decorationCaption, "Datei && Ordner");
-    EXPECT_EQ(shot.prompt, "A & B");  // the prompt keeps its single "&"
-    EXPECT_EQ(shot.colorScheme, 3);
-    EXPECT_TRUE(shot.attached);
-
-    MsgBoxEx("Kurz", {"OK"}, false);
-    EXPECT_EQ(shot.caption, "MsgBoxEx...");
-    EXPECT_EQ(env.ui.broughtToFront, (Strings{"frmMsgBoxEx", "frmMsgBoxEx"}));
-    EXPECT_EQ(env.ui.shownForms, (Strings{"frmMsgBoxEx", "frmMsgBoxEx"}));
+    const std::pair<std::optional<std::int32_t>, const char*> icons[] = {
+        {vbQuestion, "Frage"}, {vbExclamation, "Warn"}, {vbCritical, "Stop"}, {vbInformation, "Info"}};
+    for (const auto& [icon, picture] : icons) {
+        MsgBoxEx("A & B", {"Ja", "Nein", "Abbrechen"}, false, icon, "Datei & Ordner", std::nullopt, 2, 3);
+        EXPECT_EQ(shown, fmt::format("icon={} prompt=A & B title=Datei && Ordner/Datei && Ordner scheme=3 "
+                                     "attached=true default=2:true cancel=3:true", picture));
+    }
+    MsgBoxEx("Kurz", {"Ja", "Nein", "Abbrechen"}, false);  // a new dialog each time
+    EXPECT_EQ(shown, "icon=Info prompt=Kurz title=MsgBoxEx.../MsgBoxEx... scheme=3 attached=true "
+                     "default=-1:false cancel=-1:false");
+    EXPECT_EQ(env.ui.broughtToFront, Strings(5, "frmMsgBoxEx"));
+    EXPECT_EQ(env.ui.doEventsCalls, 10);  // while loading and after closing
 }
 
-TEST_F(MsgBoxExTest, PumpsMessagesWhileLoadingAndAfterClosing) {
-    act = [this](frmMsgBoxEx&) { EXPECT_EQ(env.ui.doEventsCalls, 1); };
-    MsgBoxEx("Kurz", {"OK"}, false);
-    EXPECT_EQ(env.ui.doEventsCalls, 2);
-}
-
-TEST_F(MsgBoxExTest, DefaultAndCancelButtonsAreMarkedAndStored) {
-    MsgBoxEx("Kurz", {"Ja", "Nein", "Abbrechen"}, false, std::nullopt, std::nullopt, std::nullopt, 2, 3);
-    EXPECT_EQ(shot.defaultButton, 2);
-    EXPECT_EQ(shot.cancelButton, 3);
-    EXPECT_TRUE(shot.btn[1].isDefault);
-    EXPECT_TRUE(shot.btn[2].isCancel);
-    EXPECT_FALSE(shot.btn[0].isDefault || shot.btn[0].isCancel);
-
-    MsgBoxEx("Kurz", {"Ja"}, false);
-    EXPECT_EQ(shot.defaultButton, -1);
-    EXPECT_EQ(shot.cancelButton, -1);
-    EXPECT_FALSE(shot.btn[1].isDefault);  // a new dialog each time
-}
-
-TEST_F(MsgBoxExTest, ErrorsAfterLoadingReachTheCaller) {
+TEST_F(MsgBoxExTest, FailsWithMinusOneWhenTheFormCannotLoadAndPassesLaterErrorsOn) {
     EXPECT_THROW(MsgBoxEx("Kurz", {"Ja"}, false, std::nullopt, std::nullopt, std::nullopt, 4), std::exception);
-    EXPECT_TRUE(env.ui.shownForms.empty());
-    EXPECT_TRUE(env.ui.systemBoxes.empty());
-}
-
-TEST_F(MsgBoxExTest, AFormThatCannotBeLoadedGivesMinusOneAndASystemBox) {
     SetMsgBoxExFormFactory([]() -> std::unique_ptr<frmMsgBoxEx> { throw std::runtime_error("Ressource fehlt"); });
     EXPECT_EQ(MsgBoxEx("Kurz", {"Ja"}, false), -1);
+    EXPECT_TRUE(env.ui.shownForms.empty());
     EXPECT_EQ(env.ui.beeps, 1);
     ASSERT_EQ(env.ui.systemBoxes.size(), 1u);
     EXPECT_EQ(env.ui.systemBoxes[0].text, "MsgBoxEx: Form 'frmMsgBoxEx' nicht gefunden (Ressource fehlt)...");
-    EXPECT_EQ(env.ui.systemBoxes[0].flags, vbOKOnly);
-    EXPECT_TRUE(env.ui.shownForms.empty());
-
-    SetMsgBoxExFormFactory(nullptr);
-    act = [](frmMsgBoxEx& f) { f.btn1.PerformClick(); };
-    EXPECT_EQ(MsgBoxEx("Kurz", {"Ja"}, false), 1);
-}
-
-TEST_F(MsgBoxExTest, BlankHelpTextHidesTheHelpButton) {
-    const std::pair<std::optional<std::string>, bool> cases[] = {
-        {std::nullopt, false}, {"", false}, {"   ", false}, {"Mehr dazu", true}};
-    for (const auto& [help, visible] : cases) {
-        MsgBoxEx("Kurz", {"OK"}, false, std::nullopt, std::nullopt, help);
-        EXPECT_EQ(shot.helpVisible, visible) << help.value_or("<none>");
-        EXPECT_EQ(shot.helpText, visible ? *help : "");
-    }
+    EXPECT_EQ(env.ui.systemBoxes[0].title, "Veltrano Archivierungs-Assistent v3.00");
 }
 
 TEST_F(MsgBoxExTest, HelpButtonShowsTheHelpTextInTheLanguageOfTheUi) {
-    act = [](frmMsgBoxEx& f) {
-        f.btnHelp.PerformClick();
-        f.btn1.PerformClick();
+    std::string shown;
+    act = [&](frmMsgBoxEx& f) {
+        shown += fmt::format("{} {} {}\n", f.btnHelp.Visible, f.btnHelp.Caption, f.cbDontShow.Caption);
+        f.btnHelp.PerformClick();  // a hidden button cannot be clicked
     };
-    EXPECT_EQ(MsgBoxEx("Kurz", {"OK"}, false, std::nullopt, std::nullopt, "Mehr & dazu"), 1);
-    EXPECT_EQ(shot.helpCaption, "Hilfe");
-    ASSERT_EQ(env.ui.styledBoxes.size(), 1u);
-    EXPECT_EQ(env.ui.styledBoxes[0].prompt, "\r\nMehr && dazu");
-    EXPECT_EQ(env.ui.styledBoxes[0].flags, vbInformation + 1024);
-    EXPECT_EQ(env.ui.styledBoxes[0].title, "Hilfe:");
-
+    for (const Text& help : {Text(), Text(" \t "), Text("Mehr & dazu")})
+        MsgBoxEx("Kurz", {"OK"}, true, std::nullopt, std::nullopt, help);
     Module().CurrLang = 1;
     MsgBoxEx("Short", {"OK"}, true, std::nullopt, std::nullopt, "More");
-    EXPECT_EQ(shot.helpCaption, "Help");
-    EXPECT_EQ(shot.dontShowCaption, "Don't show this message again");
-    ASSERT_EQ(env.ui.styledBoxes.size(), 2u);
-    EXPECT_EQ(env.ui.styledBoxes[1].flags, vbInformation);
-    EXPECT_EQ(env.ui.styledBoxes[1].title, "Help:");
+    EXPECT_EQ(shown, "false Hilfe Diese Meldung nicht mehr anzeigen\nfalse Hilfe Diese Meldung nicht mehr anzeigen\n"
+                     "true Hilfe Diese Meldung nicht mehr anzeigen\ntrue Help Don't show this message again\n");
+    EXPECT_EQ(StyledBoxes(env.ui), "Hilfe:|1088|\r\nMehr && dazu\nHelp:|64|\r\nMore\n");
+    EXPECT_EQ(env.ui.beeps, 0);
 }
 
-TEST_F(MsgBoxExTest, HelpButtonWithoutTextOnlyBeeps) {
-    act = [](frmMsgBoxEx& f) {
-        f.lblHelp.Caption.clear();
-        f.btnHelp.Visible = true;
-        f.btnHelp.PerformClick();
+TEST(MsgBoxStd, GermanReplacesTheButtonSetByCaptionsAndEnglishPassesTheFlags) {
+    const std::tuple<std::int16_t, std::int32_t, std::int32_t, Strings> cases[] = {
+        {0, vbOKOnly, 1024, {"OK"}},
+        {0, vbOKCancel + vbExclamation, 1072, {"OK", "&Abbrechen"}},
+        {0, vbAbortRetryIgnore, 1024, {"&Abbrechen", "&Wiederholen", "&Ignorieren"}},
+        {0, vbYesNoCancel + vbInformation + vbDefaultButton3, 1600, {"&Ja", "&Nein", "&Abbrechen"}},
+        {0, vbYesNo + vbQuestion + vbDefaultButton2, 1312, {"&Ja", "&Nein"}},
+        {0, vbRetryCancel, 1024, {"&Wiederholen", "&Abbrechen"}},
+        {1, vbRetryCancel, vbRetryCancel, {"OK"}},
     };
-    MsgBoxEx("Kurz", {"OK"}, false, std::nullopt, std::nullopt, "Mehr");
-    EXPECT_EQ(env.ui.beeps, 1);
-    EXPECT_TRUE(env.ui.styledBoxes.empty());
+    TestEnv env;
+    for (const auto& [lang, flags, sent, captions] : cases) {
+        Module().CurrLang = lang;
+        MsgBoxStd("Text", flags, "Titel");
+        EXPECT_EQ(env.ui.styledBoxes.back().flags, sent) << flags;
+        EXPECT_EQ(env.ui.styledBoxes.back().captions, captions) << flags;
+    }
+}
+
+TEST(MsgBoxStd, DoublesAmpersandsAndTitlesWithTheProductByDefault) {
+    TestEnv env;
+    env.ConnectHost("Microsoft Word");
+    Module().ColorScheme = 7;
+    MsgBoxStd("Daten & Fakten\r\nZeile 2", vbOKOnly, "A & B && C");
+    MsgBoxStd("ohne Titel");
+    MsgBoxStd("leerer Titel", vbOKOnly, "");
+    EXPECT_EQ(StyledBoxes(env.ui), "A && B &&&& C|1024|\r\nDaten && Fakten\r\nZeile 2\n"
+                                   "Veltrano Archivierungs-Assistent v3.00|1024|\r\nohne Titel\n|1024|\r\nleerer Titel\n");
+    EXPECT_EQ(env.ui.styledBoxes[0].colorScheme, 7);
+}
+
+TEST(MsgBoxStd, ReturnsTheServiceResultAndZeroWhenItFails) {
+    TestEnv env;
+    env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return vbNo; };
+    EXPECT_EQ(MsgBoxStd("Frage?", vbYesNo), vbNo);
+    env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) -> int { throw std::runtime_error("down"); };
+    EXPECT_EQ(MsgBoxStd("x", vbOKCancel), 0);
+    platform::ports().ui = nullptr;
+    EXPECT_EQ(MsgBoxStd("x"), 0);
 }

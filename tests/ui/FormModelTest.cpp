@@ -7,165 +7,75 @@
 
 using namespace ardeko;
 using namespace ardeko::ui;
+using Strings = std::vector<std::string>;
+using Ints = std::vector<int>;
 
+// Option groups, list ticks and drop-down lists are exercised through the wizard's tests, the
+// yes/no and retry lists of the standard buttons through the terminal renderer's.
 namespace {
 
 struct SampleForm : Form {
-    SampleForm() : Form("frmSample") {
-        btnOk.Click = [this] { ++clicks; Unload(); };
-        lst.ItemCheck = [this](int i) { checked.push_back(i); };
-    }
-    Label lbl{*this, "lblText"};
-    Button btnOk{*this, "btnOk"};
-    OptionButton obA{*this, "obA", "g1"}, obB{*this, "obB", "g1"}, obOther{*this, "obOther", "g2"};
-    CheckListBox lst{*this, "lstTypes"};
-    ComboList cl{*this, "clYear"};
-    Line line{*this, "Line1"};
-    int clicks = 0, loads = 0, unloads = 0;
-    std::vector<int> checked;
-
-protected:
+    SampleForm() : Form("frmSample") { btnOk.Click = [this] { ++clicks; }; }
     void Form_Load() override { ++loads; }
-    void Form_Unload() override { ++unloads; }
+    Label lblText{*this, "lblText"};
+    Button btnOk{*this, "btnOk"};
+    int clicks = 0, loads = 0;
 };
 
-struct WithUi : ::testing::Test {
+struct FormModel : ::testing::Test {
     HeadlessUi ui;
     platform::ScopedPorts scope{platform::Ports{nullptr, nullptr, nullptr, nullptr, nullptr, &ui}};
+    SampleForm f;
 };
 
 }  // namespace
 
-TEST(FormModel, ControlsKeepDeclarationOrderAndTypeNames) {
-    SampleForm f;
-    std::vector<std::string> names, types;
-    for (auto* c : f.Controls()) {
-        names.push_back(c->Name());
-        types.push_back(c->TypeName());
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"lblText", "btnOk", "obA", "obB", "obOther", "lstTypes",
-                                               "clYear", "Line1"}));
-    EXPECT_EQ(types[1], "XPButton");
-    EXPECT_EQ(types[5], "ListBox");
-    EXPECT_FALSE(f.line.HasCaption());
-    EXPECT_FALSE(f.line.HasToolTip());
-    EXPECT_EQ(f.FindControl("clYear"), &f.cl);
-    EXPECT_EQ(f.FindControl("nope"), nullptr);
-}
-
-TEST(FormModel, ClicksReachOnlyEnabledVisibleControls) {
-    SampleForm f;
-    f.Load();
-    f.btnOk.Enabled = false;
-    f.btnOk.PerformClick();
-    f.btnOk.Enabled = true;
-    f.btnOk.Visible = false;
-    f.btnOk.PerformClick();
-    EXPECT_EQ(f.clicks, 0);
-    f.btnOk.Visible = true;
-    f.btnOk.PerformClick();
-    EXPECT_EQ(f.clicks, 1);
-    EXPECT_FALSE(f.Loaded());
-}
-
-TEST(FormModel, OptionButtonsExcludeEachOtherWithinTheirGroupOnly) {
-    SampleForm f;
-    f.obOther.Select();
-    f.obA.Select();
-    f.obB.Select();
-    EXPECT_FALSE(f.obA.Value);
-    EXPECT_TRUE(f.obB.Value);
-    EXPECT_TRUE(f.obOther.Value);
-}
-
-TEST(FormModel, OnlyAUsersTickRaisesItemCheck) {
-    SampleForm f;
-    f.lst.AddItem("a");
-    f.lst.AddItem("b");
-    f.lst.Items[0].Selected = true;  // programmatic: silent
-    f.lst.UserSetSelected(1, true);
-    f.lst.UserSetSelected(5, true);  // out of range: ignored
-    EXPECT_EQ(f.checked, std::vector<int>{1});
-    EXPECT_EQ(f.lst.ListIndex, 1);
-    EXPECT_TRUE(f.lst.Items[1].Selected);
-}
-
-TEST(FormModel, ComboListTextFollowsTheSelection) {
-    SampleForm f;
-    EXPECT_EQ(f.cl.Text(), "");
-    f.cl.AddItem("2026");
-    f.cl.AddItem("2025");
-    EXPECT_TRUE(f.cl.SetText("2025"));
-    EXPECT_EQ(f.cl.ListIndex, 1);
-    EXPECT_FALSE(f.cl.SetText("1999"));
-    EXPECT_EQ(f.cl.Text(), "2025");
-}
-
-TEST_F(WithUi, LoadRunsOnceAndModalShowClosesAFormTheScriptLeftOpen) {
-    SampleForm f;
+TEST_F(FormModel, ModalShowLoadsOnceClosesWhatTheScriptLeftOpenAndClicksOnlyEnabledVisibleControls) {
+    Strings names;
+    for (const Control* c : f.Controls()) names.push_back(c->Name());
+    EXPECT_EQ(names, (Strings{"lblText", "btnOk"}));  // in declaration order
+    ui.onModal = [this](Form&) {
+        f.Load();  // already loaded: no second Form_Load
+        for (auto [enabled, visible] : {std::pair{false, true}, {true, false}, {true, true}}) {
+            f.btnOk.Enabled = enabled;
+            f.btnOk.Visible = visible;
+            f.btnOk.PerformClick();
+        }
+    };
     f.ShowModal();
+    EXPECT_EQ(f.clicks, 1);
     EXPECT_EQ(f.loads, 1);
-    EXPECT_EQ(f.unloads, 1);
     EXPECT_FALSE(f.Loaded());
-    ui.onModalByName["frmSample"] = [](Form& form) { static_cast<SampleForm&>(form).btnOk.PerformClick(); };
-    f.ShowModal();
-    EXPECT_EQ(f.clicks, 1);
-    EXPECT_EQ(f.loads, 2);
-    EXPECT_EQ(ui.shownForms, (std::vector<std::string>{"frmSample", "frmSample"}));
+    EXPECT_EQ(ui.shownForms, Strings{"frmSample"});
 }
 
-TEST_F(WithUi, PostedEventsRunAtTheNextPumpAndEventsPostedThenWaitForTheOneAfter) {
-    std::vector<int> order;
+TEST_F(FormModel, PostedEventsRunAtTheNextPumpAndTextIsMeasuredByCodePoints) {
+    Ints order;
     ui.Post([&] {
         order.push_back(1);
-        ui.Post([&] { order.push_back(2); });
+        ui.Post([&] { order.push_back(2); });  // posted while pumping: waits for the next pump
     });
-    EXPECT_TRUE(order.empty());
     ui.DoEvents();
-    EXPECT_EQ(order, std::vector<int>{1});
+    EXPECT_EQ(order, Ints{1});
     ui.DoEvents();
-    EXPECT_EQ(order, (std::vector<int>{1, 2}));
-}
-
-TEST_F(WithUi, TextIsMeasuredByCodePointsAndWrapsAtTheLabelWidth) {
-    SampleForm f;
-    EXPECT_EQ(f.TextWidth("Größe"), 5 * ui.charWidth);
-    EXPECT_EQ(f.TextWidth("ab\r\nabcd"), 4 * ui.charWidth);
+    EXPECT_EQ(order, (Ints{1, 2}));
+    EXPECT_EQ(f.TextWidth("Größe\r\nab"), 5 * ui.charWidth);  // the widest line counts
     EXPECT_EQ(f.TextHeight("", 900), ui.lineHeight);
-    EXPECT_EQ(f.TextHeight(std::string(25, 'x'), 10 * ui.charWidth), 3 * ui.lineHeight);
-    EXPECT_EQ(f.TextHeight("a\r\nb", 900), 2 * ui.lineHeight);
-}
-
-TEST(HeadlessUi, UnscriptedStandardBoxesAnswerWithTheirFirstButton) {
-    struct Case {
-        std::int32_t flags;
-        int result;
-    } cases[] = {{0, 1}, {1, 1}, {2, 3}, {3, 6}, {4 + 32, 6}, {5, 4}};
-    for (auto c : cases) EXPECT_EQ(HeadlessUi::FirstButtonResult(c.flags), c.result) << c.flags;
+    EXPECT_EQ(f.TextHeight(std::string(25, 'x') + "\r\nb", 10 * ui.charWidth), 4 * ui.lineHeight);
 }
 
 TEST(StandardButtons, GermanCaptionListsStandForTheSetTheFlagsNoLongerCarry) {
     using R = platform::StyledMsgBoxRequest;
-    struct Case {
-        R request;
-        std::vector<int> results;
-        std::string firstCaption;
-    } cases[] = {
-        {R{"", 1024 + 32, "", {"&Ja", "&Nein"}}, {6, 7}, "&Ja"},
-        {R{"", 1024, "", {"&Ja", "&Nein", "&Abbrechen"}}, {6, 7, 2}, "&Ja"},
-        {R{"", 1024, "", {"&Abbrechen", "&Wiederholen", "&Ignorieren"}}, {3, 4, 5}, "&Abbrechen"},
-        {R{"", 1024, "", {"&Wiederholen", "&Abbrechen"}}, {4, 2}, "&Wiederholen"},
-        {R{"", 1024, "", {"OK", "&Abbrechen"}}, {1, 2}, "OK"},
-        {R{"", 1024 + 48, "", {"OK"}}, {1}, "OK"},
-        {R{"", 36, "", {"OK"}}, {6, 7}, "Yes"},  // English: the flags keep the set
-        {R{"", 0, "", {}}, {1}, "OK"},
+    const std::pair<R, const char*> cases[] = {
+        {R{"", 1024, "", {"&Abbrechen", "&Wiederholen", "&Ignorieren"}}, "&Abbrechen=3 &Wiederholen=4 &Ignorieren=5 "},
+        {R{"", 1024, "", {"OK", "&Abbrechen"}}, "OK=1 &Abbrechen=2 "},
+        {R{"", 36, "", {"OK"}}, "Yes=6 No=7 "},             // English: the flags keep the set
+        {R{"", 1024 + 4, "", {"Si", "No"}}, "Si=6 No=7 "},  // an unknown list: the flags decide
     };
-    for (const auto& c : cases) {
-        auto buttons = StandardButtons(c.request);
-        std::vector<int> results;
-        for (auto& b : buttons) results.push_back(b.result);
-        EXPECT_EQ(results, c.results) << c.request.flags;
-        EXPECT_EQ(buttons.front().caption, c.firstCaption);
+    for (const auto& [request, buttons] : cases) {
+        std::string shown;
+        for (const auto& b : StandardButtons(request)) shown += b.caption + "=" + std::to_string(b.result) + " ";
+        EXPECT_EQ(shown, buttons);
     }
     EXPECT_EQ(DefaultButtonIndex(R{"", 4 + 256, "", {}}, 2), 1);
     EXPECT_EQ(DefaultButtonIndex(R{"", 512, "", {}}, 2), 0);  // no third button
