@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "support/Identity.h"
-#include "support/Module.h"
 #include "support/Version.h"
 #include "testkit/TestEnv.h"
 

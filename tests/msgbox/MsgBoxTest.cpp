@@ -3,7 +3,6 @@
 
 #include "msgbox/MsgBox.h"
 #include "msgbox/frmMsgBoxEx.h"
-#include "support/Module.h"
 #include "testkit/TestEnv.h"
 
 using namespace ardeko;
@@ -11,11 +10,9 @@ using ardeko::testkit::TestEnv;
 using Strings = std::vector<std::string>;
 using Text = std::optional<std::string>;
 
-namespace {
-
 // The button row as the user saw it: "caption@left+width" per button ("-" when hidden), the
 // check box's top when shown, the row's top and the dialog's height.
-std::string Layout(const frmMsgBoxEx& f) {
+static std::string Layout(const frmMsgBoxEx& f) {
     std::string s;
     for (const ui::Button* b : {&f.btn1, &f.btn2, &f.btn3})
         s += b->Visible ? fmt::format("{}@{}+{} ", b->Caption, b->Left, b->Width) : "- ";
@@ -24,18 +21,18 @@ std::string Layout(const frmMsgBoxEx& f) {
 }
 
 // Each styled message box shown, as "title|flags|prompt".
-std::string StyledBoxes(const ui::HeadlessUi& ui) {
+static std::string StyledBoxes(const ui::HeadlessUi& ui) {
     std::string s;
     for (const auto& b : ui.styledBoxes) s += fmt::format("{}|{}|{}\n", b.title, b.flags, b.prompt);
     return s;
 }
 
-struct MsgBoxExTest : ::testing::Test {
+struct MsgBoxTest : ::testing::Test {
     TestEnv env;
     std::string seen;                       // Layout of the last dialog shown
     std::function<void(frmMsgBoxEx&)> act;  // what the user does while it is shown
 
-    MsgBoxExTest() {
+    MsgBoxTest() {
         env.ConnectHost("Microsoft Word", "16.0", 0);
         env.ui.onModalByName["frmMsgBoxEx"] = [this](ui::Form& form) {
             auto& f = dynamic_cast<frmMsgBoxEx&>(form);
@@ -43,39 +40,31 @@ struct MsgBoxExTest : ::testing::Test {
             if (act) act(f);
         };
     }
-    ~MsgBoxExTest() override { SetMsgBoxExFormFactory(nullptr); }
+    ~MsgBoxTest() override { SetMsgBoxExFormFactory(nullptr); }
 };
 
-}  // namespace
-
-TEST_F(MsgBoxExTest, LaysTheButtonsOutRightAlignedBelowTextIconAndCheckBox) {
+TEST_F(MsgBoxTest, ExLaysTheButtonsOutRightAlignedBelowTextIconAndCheckBox) {
     // Unit u = 2 * round(2.6 * dialog frame + caption height): 52 for the renderer's 3 and 18. A button is 90
     // twips a character + 500 wide (the designed 1740 when its text measures 10 or less); the row
     // ends at the guide line (7275), u apart, 3u below the lower of text (from 750) and icon
     // (750 + 480) + u, or 3u below the check box (255 high) placed there; the dialog ends 3u below.
-    struct Case {
-        Strings captions;
-        const char* layout;
-        bool dontShow = false;
-        std::string prompt = "Kurz";
-        int charWidth = 90;
+    const std::tuple<std::string, Strings, bool, const char*> cases[] = {
+        {"Kurz", {"Ja", "Nein", "Abbrechen"}, false, "Ja@4321+680 Nein@5053+860 Abbrechen@5965+1310 y1438 h1984"},
+        {"Kurz", {"Ja", "", "Abbrechen"}, false, "Ja@3441+680 - Abbrechen@5965+1310 y1438 h1984"},  // the gap stays
+        {"Kurz", {"Eins", "Zwei", "Drei", "Vier"}, false, "Eins@4591+860 Zwei@5503+860 Drei@6415+860 y1438 h1984"},
+        {"Kurz", {"Ja", "Nein"}, true, "Ja@5683+680 Nein@6415+860 - cb1438 y1849 h2395"},
+        {std::string(145, 'x'), {"OK"}, false, "OK@6595+680 - - y1491 h2037"},  // wraps at 6450 to 3 lines
     };
-    const Case cases[] = {
-        {{"Ja", "Nein", "Abbrechen"}, "Ja@4321+680 Nein@5053+860 Abbrechen@5965+1310 y1438 h1984"},
-        {{"Ja", "", "Abbrechen"}, "Ja@3441+680 - Abbrechen@5965+1310 y1438 h1984"},  // the gap stays
-        {{"Eins", "Zwei", "Drei", "Vier"}, "Eins@4591+860 Zwei@5503+860 Drei@6415+860 y1438 h1984"},
-        {{"J", "Nein"}, "J@4963+1740 Nein@6755+520 - y1438 h1984", false, "Kurz", 5},
-        {{"Ja", "Nein"}, "Ja@5683+680 Nein@6415+860 - cb1438 y1849 h2395", true},
-        {{"OK"}, "OK@6595+680 - - y1491 h2037", false, std::string(145, 'x')},  // wraps at 6450 to 3 lines
-    };
-    for (const Case& c : cases) {
-        env.ui.charWidth = c.charWidth;
-        MsgBoxEx(c.prompt, c.captions, c.dontShow);
-        EXPECT_EQ(seen, c.layout);
+    for (const auto& [prompt, captions, dontShow, layout] : cases) {
+        MsgBoxEx(prompt, captions, dontShow);
+        EXPECT_EQ(seen, layout);
     }
+    env.ui.charWidth = 5;  // "J" measures 5, not more than 10
+    MsgBoxEx("Kurz", {"J", "Nein"}, false);
+    EXPECT_EQ(seen, "J@4963+1740 Nein@6755+520 - y1438 h1984");
 }
 
-TEST_F(MsgBoxExTest, GivesTheButtonNumberOr99ForADoubleClickPlus256WhenTicked) {
+TEST_F(MsgBoxTest, ExGivesTheButtonNumberOr99ForADoubleClickPlus256WhenTicked) {
     const std::pair<std::function<void(frmMsgBoxEx&)>, int> cases[] = {
         {[](frmMsgBoxEx& f) { f.btn3.PerformClick(); }, 3},
         {nullptr, 3},  // closed through the window frame: the previous result stays
@@ -89,7 +78,7 @@ TEST_F(MsgBoxExTest, GivesTheButtonNumberOr99ForADoubleClickPlus256WhenTicked) {
     }
 }
 
-TEST_F(MsgBoxExTest, ShowsIconTitleAndDefaultAndCancelButtons) {
+TEST_F(MsgBoxTest, ExShowsIconTitleAndDefaultAndCancelButtons) {
     std::string shown;
     act = [&](frmMsgBoxEx& f) {
         shown = fmt::format("icon={} prompt={} title={}/{} scheme={} attached={} default={}:{} cancel={}:{}",
@@ -111,18 +100,18 @@ TEST_F(MsgBoxExTest, ShowsIconTitleAndDefaultAndCancelButtons) {
     EXPECT_EQ(env.ui.doEventsCalls, 10);  // while loading and after closing
 }
 
-TEST_F(MsgBoxExTest, FailsWithMinusOneWhenTheFormCannotLoadAndPassesLaterErrorsOn) {
+TEST_F(MsgBoxTest, ExFailsWithMinusOneWhenTheFormCannotLoadAndPassesLaterErrorsOn) {
     EXPECT_THROW(MsgBoxEx("Kurz", {"Ja"}, false, std::nullopt, std::nullopt, std::nullopt, 4), std::exception);
     SetMsgBoxExFormFactory([]() -> std::unique_ptr<frmMsgBoxEx> { throw std::runtime_error("Ressource fehlt"); });
     EXPECT_EQ(MsgBoxEx("Kurz", {"Ja"}, false), -1);
     EXPECT_TRUE(env.ui.shownForms.empty());
     EXPECT_EQ(env.ui.beeps, 1);
     ASSERT_EQ(env.ui.systemBoxes.size(), 1u);
-    EXPECT_EQ(env.ui.systemBoxes[0].text, "MsgBoxEx: Form 'frmMsgBoxEx' nicht gefunden (Ressource fehlt)...");
-    EXPECT_EQ(env.ui.systemBoxes[0].title, "Veltrano Archivierungs-Assistent v3.00");
+    EXPECT_EQ(env.ui.systemBoxes[0].text + "|" + env.ui.systemBoxes[0].title,
+              "MsgBoxEx: Form 'frmMsgBoxEx' nicht gefunden (Ressource fehlt)...|Veltrano Archivierungs-Assistent v3.00");
 }
 
-TEST_F(MsgBoxExTest, HelpButtonShowsTheHelpTextInTheLanguageOfTheUi) {
+TEST_F(MsgBoxTest, ExHelpButtonShowsTheHelpTextInTheLanguageOfTheUi) {
     std::string shown;
     act = [&](frmMsgBoxEx& f) {
         shown += fmt::format("{} {} {}\n", f.btnHelp.Visible, f.btnHelp.Caption, f.cbDontShow.Caption);
@@ -138,17 +127,14 @@ TEST_F(MsgBoxExTest, HelpButtonShowsTheHelpTextInTheLanguageOfTheUi) {
     EXPECT_EQ(env.ui.beeps, 0);
 }
 
-TEST(MsgBoxStd, GermanReplacesTheButtonSetByCaptionsAndEnglishPassesTheFlags) {
+TEST_F(MsgBoxTest, StdGermanReplacesTheButtonSetByCaptionsAndEnglishPassesTheFlags) {
     const std::tuple<std::int16_t, std::int32_t, std::int32_t, Strings> cases[] = {
-        {0, vbOKOnly, 1024, {"OK"}},
-        {0, vbOKCancel + vbExclamation, 1072, {"OK", "&Abbrechen"}},
+        {0, vbOKOnly, 1024, {"OK"}}, {0, vbOKCancel + vbExclamation, 1072, {"OK", "&Abbrechen"}},
         {0, vbAbortRetryIgnore, 1024, {"&Abbrechen", "&Wiederholen", "&Ignorieren"}},
         {0, vbYesNoCancel + vbInformation + vbDefaultButton3, 1600, {"&Ja", "&Nein", "&Abbrechen"}},
         {0, vbYesNo + vbQuestion + vbDefaultButton2, 1312, {"&Ja", "&Nein"}},
-        {0, vbRetryCancel, 1024, {"&Wiederholen", "&Abbrechen"}},
-        {1, vbRetryCancel, vbRetryCancel, {"OK"}},
+        {0, vbRetryCancel, 1024, {"&Wiederholen", "&Abbrechen"}}, {1, vbRetryCancel, vbRetryCancel, {"OK"}},
     };
-    TestEnv env;
     for (const auto& [lang, flags, sent, captions] : cases) {
         Module().CurrLang = lang;
         MsgBoxStd("Text", flags, "Titel");
@@ -157,9 +143,7 @@ TEST(MsgBoxStd, GermanReplacesTheButtonSetByCaptionsAndEnglishPassesTheFlags) {
     }
 }
 
-TEST(MsgBoxStd, DoublesAmpersandsAndTitlesWithTheProductByDefault) {
-    TestEnv env;
-    env.ConnectHost("Microsoft Word");
+TEST_F(MsgBoxTest, StdDoublesAmpersandsTitlesWithTheProductByDefaultAndGivesZeroWhenItFails) {
     Module().ColorScheme = 7;
     MsgBoxStd("Daten & Fakten\r\nZeile 2", vbOKOnly, "A & B && C");
     MsgBoxStd("ohne Titel");
@@ -167,10 +151,6 @@ TEST(MsgBoxStd, DoublesAmpersandsAndTitlesWithTheProductByDefault) {
     EXPECT_EQ(StyledBoxes(env.ui), "A && B &&&& C|1024|\r\nDaten && Fakten\r\nZeile 2\n"
                                    "Veltrano Archivierungs-Assistent v3.00|1024|\r\nohne Titel\n|1024|\r\nleerer Titel\n");
     EXPECT_EQ(env.ui.styledBoxes[0].colorScheme, 7);
-}
-
-TEST(MsgBoxStd, ReturnsTheServiceResultAndZeroWhenItFails) {
-    TestEnv env;
     env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return vbNo; };
     EXPECT_EQ(MsgBoxStd("Frage?", vbYesNo), vbNo);
     env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) -> int { throw std::runtime_error("down"); };
