@@ -10,156 +10,60 @@
 namespace ardeko::testkit {
 namespace {
 
-constexpr const char* kRegKey = "Software\\Veltrano\\OffArdeko";
-constexpr const char* kGermanWordManual = "Dokumentation Veltrano Archivierungs-Assistent für Word";
-constexpr const char* kGermanFallback =
-    "Sie finden eine Kurz-Anleitung zu diesem Add-In im Start-Menü unter 'Programme-Veltrano'...";
-constexpr const char* kEnglishFallback = "You'll find a first steps documentation in 'Start-Programs-Veltrano'...";
+const std::string kKey = "Software\\Veltrano\\OffArdeko", kWord = "Program/Dokumentation Veltrano Archivierungs-Assistent für Word";
+const std::string kGerman = "\r\nSie finden eine Kurz-Anleitung zu diesem Add-In im Start-Menü unter 'Programme-Veltrano'... | "
+                            "Veltrano Archivierungs-Assistent v3.00 | 64 | beeps 1";
 
-class HelpTest : public ::testing::Test {
-protected:
-    std::string MakeFile(const std::string& path) {
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path) << "Handbuch";
-        return path;
+// Puts up the files (a trailing "/" makes a folder) and records the paths, then runs ShowHelp. Returns the
+// document it opened, relative to the scratch folder, or the notice it showed.
+std::string Help(TestEnv& env, const std::vector<std::string>& files, const std::string& setting = "", const std::string& reg = "") {
+    for (const std::string& f : files) {
+        std::filesystem::create_directories(std::filesystem::path(env.dir / f).parent_path());
+        if (f.back() != '/') std::ofstream(env.dir / f) << "Handbuch";
     }
-    std::string Beside(const std::string& name) { return MakeFile(env.shell.programFolder + "/" + name); }
+    if (!setting.empty()) env.settings.Set("OffArdeko", "Doku", env.dir / setting);
+    if (!reg.empty()) env.registry.SetString(platform::HKEY_LOCAL_MACHINE_, kKey, "Doku", env.dir / reg);
+    ShowHelp();
+    if (!env.shell.executed.empty()) return std::filesystem::relative(env.shell.executed[0].file, env.dir.path());
+    const auto& box = env.ui.styledBoxes.at(0);
+    return box.prompt + " | " + box.title + " | " + std::to_string(box.flags & 0x77) + " | beeps " + std::to_string(env.ui.beeps);
+}
 
-    // The documents opened so far.
-    std::vector<std::string> Opened() const {
-        std::vector<std::string> out;
-        for (const auto& r : env.shell.executed) out.push_back(r.file);
-        return out;
+TEST(HelpTest, RecordedPathThenTheManualBesideTheProgramThenTheNotice) {
+    const std::string excel = "Program/Manual Veltrano Archiving Wizard for Excel.html";
+    const std::tuple<const char*, std::int16_t, std::vector<std::string>, std::string, std::string, std::string> cases[] = {
+        // host, language, files, recorded in the settings, in the registry, what opens
+        {"Word", 0, {"Handbuch/A.pdf", "r.pdf", kWord + ".pdf"}, "Handbuch/A.pdf", "r.pdf", "Handbuch/A.pdf"},
+        {"Word", 0, {"Mit Blanks.chm", kWord + ".pdf"}, "", "Mit Blanks.chm", "Mit Blanks.chm"},
+        {"Word", 0, {kWord + ".pdf", excel}, "", "", kWord + ".pdf"},
+        {"Excel", 0, {kWord + ".pdf", excel}, "", "", kGerman},
+        {"Excel", 1, {kWord + ".pdf", excel}, "", "", excel},
+        {"Word", 1, {kWord + ".pdf"}, "", "", "\r\nYou'll find a first steps documentation in 'Start-Programs-Veltrano'... | "
+                                              "Veltrano Archiving Wizard v3.00 | 64 | beeps 1"},
+        {"Word", 0, {kWord + ".pdf"}, "weg.pdf", "", kWord + ".pdf"},  // a recorded file that is gone
+        {"Word", 0, {kWord + ".pdf"}, "", "weg.pdf", kWord + ".pdf"},
+        {"Word", 0, {"Ordner.pdf/", kWord + ".d/"}, "Ordner.pdf", "", kGerman},  // folders do not count
+        {"Word", 0, {".versteckt.pdf", kWord + ".txt"}, ".versteckt.pdf", "", kWord + ".txt"},  // nor hidden files
+        {"Word", 0, {kWord}, "", "", kWord},
+    };
+    for (const auto& [app, lang, files, setting, reg, opened] : cases) {
+        SCOPED_TRACE(std::string(app) + " " + std::to_string(lang) + " " + files[0]);
+        TestEnv env;
+        env.ConnectHost(std::string("Microsoft ") + app, "16.0", lang);
+        EXPECT_EQ(Help(env, files, setting, reg), opened);
+        EXPECT_EQ(env.registry.opens.empty(), !setting.empty()) << "the registry only when nothing is set";
     }
+}
 
-    void ExpectFallback(const std::string& text, const std::string& title) {
-        EXPECT_TRUE(env.shell.executed.empty());
-        EXPECT_EQ(env.ui.beeps, 1);
-        ASSERT_EQ(env.ui.styledBoxes.size(), 1u);
-        EXPECT_EQ(env.ui.styledBoxes[0].prompt, "\r\n" + text);
-        EXPECT_EQ(env.ui.styledBoxes[0].title, title);
-        EXPECT_EQ(env.ui.styledBoxes[0].flags & 0x77, 64) << "information icon, OK only";
-    }
-
+TEST(HelpTest, BrokenSourcesAreSkipped) {
     TestEnv env;
-};
-
-TEST_F(HelpTest, SettingWinsAndNothingElseIsAsked) {
-    env.ConnectHost("Microsoft Word", "16.0");
-    const std::string doc = MakeFile(env.dir / "Handbuch/Anleitung.pdf");
-    env.settings.Set("OffArdeko", "Doku", doc);
-    env.registry.SetString(platform::HKEY_LOCAL_MACHINE_, kRegKey, "Doku", MakeFile(env.dir / "reg.pdf"));
-    Beside(std::string(kGermanWordManual) + ".pdf");
-    ShowHelp();
-    EXPECT_EQ(Opened(), std::vector<std::string>{doc});
-    EXPECT_TRUE(env.registry.opens.empty());
-    EXPECT_EQ(env.ui.beeps, 0);
-    EXPECT_TRUE(env.ui.styledBoxes.empty());
-}
-
-TEST_F(HelpTest, RegistryWhenTheSettingIsEmpty) {
-    env.ConnectHost("Microsoft Word", "16.0");
-    const std::string doc = MakeFile(env.dir / "Programme/Veltrano/Handbuch mit Blanks.chm");
-    env.registry.SetString(platform::HKEY_LOCAL_MACHINE_, kRegKey, "Doku", doc);
-    Beside(std::string(kGermanWordManual) + ".pdf");
-    ShowHelp();
-    EXPECT_EQ(Opened(), std::vector<std::string>{doc});
-    ASSERT_EQ(env.registry.opens.size(), 1u);
-    EXPECT_EQ(std::get<0>(env.registry.opens[0]), platform::HKEY_LOCAL_MACHINE_);
-    EXPECT_EQ(std::get<1>(env.registry.opens[0]), kRegKey);
-    EXPECT_EQ(env.registry.openHandles, 0);
-}
-
-TEST_F(HelpTest, ManualBesideTheProgramPerHostAndLanguage) {
-    Beside(std::string(kGermanWordManual) + ".pdf");
-    Beside("Manual Veltrano Archiving Wizard for Excel.html");
-
-    struct Case {
-        const char* host;
-        std::int16_t lang;
-        const char* found;  // nullptr: the fallback message
-    };
-    const Case cases[] = {
-        {"Microsoft Word", 0, "Dokumentation Veltrano Archivierungs-Assistent für Word.pdf"},
-        {"Microsoft Excel", 0, nullptr},
-        {"Microsoft Excel", 1, "Manual Veltrano Archiving Wizard for Excel.html"},
-        {"Microsoft Word", 1, nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.host) + " / " + std::to_string(c.lang));
-        env.shell.executed.clear();
-        env.ui.styledBoxes.clear();
-        env.ui.beeps = 0;
-        env.ConnectHost(c.host, "16.0", c.lang);
-        ShowHelp();
-        if (c.found) {
-            EXPECT_EQ(Opened(), std::vector<std::string>{env.shell.programFolder + "/" + c.found});
-            EXPECT_TRUE(env.ui.styledBoxes.empty());
-        } else if (c.lang == 0) {
-            ExpectFallback(kGermanFallback, "Veltrano Archivierungs-Assistent v3.00");
-        } else {
-            ExpectFallback(kEnglishFallback, "Veltrano Archiving Wizard v3.00");
-        }
-    }
-}
-
-TEST_F(HelpTest, StaleRecordedPathFallsBackToTheProgramFolder) {
-    env.ConnectHost("Microsoft Word", "16.0");
-    const std::string beside = Beside(std::string(kGermanWordManual) + ".pdf");
-    for (bool inSettings : {true, false}) {
-        SCOPED_TRACE(inSettings ? "setting" : "registry");
-        env.shell.executed.clear();
-        env.settings.values.clear();
-        const std::string gone = env.dir / "gelöscht/Anleitung.pdf";
-        if (inSettings)
-            env.settings.Set("OffArdeko", "Doku", gone);
-        else
-            env.registry.SetString(platform::HKEY_LOCAL_MACHINE_, kRegKey, "Doku", gone);
-        ShowHelp();
-        EXPECT_EQ(Opened(), std::vector<std::string>{beside});
-        EXPECT_TRUE(env.ui.styledBoxes.empty());
-    }
-}
-
-TEST_F(HelpTest, OnlyNormalFilesCount) {
-    env.ConnectHost("Microsoft Word", "16.0");
-    // A recorded path naming a folder, and a folder matching the manual's pattern.
-    std::filesystem::create_directories(env.dir / "Ordner.pdf");
-    env.settings.Set("OffArdeko", "Doku", env.dir / "Ordner.pdf");
-    std::filesystem::create_directories(env.shell.programFolder + "/" + kGermanWordManual + ".d");
-    ShowHelp();
-    ExpectFallback(kGermanFallback, "Veltrano Archivierungs-Assistent v3.00");
-
-    // A hidden file is no documentation either; the visible one next to it is.
-    env.ui.styledBoxes.clear();
-    env.ui.beeps = 0;
-    env.settings.Set("OffArdeko", "Doku", MakeFile(env.dir / ".versteckt.pdf"));
-    const std::string visible = Beside(std::string(kGermanWordManual) + ".txt");
-    ShowHelp();
-    EXPECT_EQ(Opened(), std::vector<std::string>{visible});
-}
-
-TEST_F(HelpTest, ManualWithoutExtensionMatches) {
-    env.ConnectHost("Microsoft Word", "16.0");
-    const std::string beside = Beside(kGermanWordManual);
-    ShowHelp();
-    EXPECT_EQ(Opened(), std::vector<std::string>{beside});
-}
-
-TEST_F(HelpTest, BrokenSourcesAreSkipped) {
     env.ConnectHost("Microsoft Word", "16.0");
     env.settings.failRead = true;
-    env.registry.SetDword(platform::HKEY_LOCAL_MACHINE_, kRegKey, "Doku", 7);  // not a path
-    const std::string beside = Beside(std::string(kGermanWordManual) + ".pdf");
-    EXPECT_NO_THROW(ShowHelp());
-    EXPECT_EQ(Opened(), std::vector<std::string>{beside});
-}
-
-TEST_F(HelpTest, NoProgramFolderGivesTheFallback) {
-    env.ConnectHost("Microsoft Access", "11.0");
+    env.registry.SetDword(platform::HKEY_LOCAL_MACHINE_, kKey, "Doku", 7);  // not a path
+    EXPECT_EQ(Help(env, {kWord + ".pdf"}), kWord + ".pdf");
+    env.shell.executed.clear();
     env.shell.programFolder = env.dir / "fehlt";
-    ShowHelp();
-    ExpectFallback(kGermanFallback, "Veltrano Archivierungs-Assistent v3.00");
+    EXPECT_EQ(Help(env, {}), kGerman);
 }
 
 }  // namespace

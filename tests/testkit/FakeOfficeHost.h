@@ -1,14 +1,15 @@
 #pragma once
-// A stand-in Office host: an Application with command bars, a File menu, Word's normal
-// template, an add-in instance and ribbon controls. It only answers the object model of
+// A stand-in Office host: an Application whose menu bar holds a File menu, Word's normal
+// template, an add-in instance and ribbon controls. It answers only the object model of
 // platform/OfficeHost.h and knows nothing of the tests, so the same objects can be handed out
 // in-process or through any other binding.
 //
-// Every member can be told to fail: put its name into the object's `failing` set and the next
-// calls throw host::HostError, as a late-bound call into a broken host would.
+// Every member fails while its name is in the object's `failing` set: it then throws
+// host::HostError, as a late-bound call into a broken host would.
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,154 +19,114 @@
 namespace ardeko::testkit {
 
 inline constexpr int kFileMenuId = 30002;
-inline constexpr int kEditMenuId = 30003;
 
-// Member names of the failure switches, one per member of the object model.
-class FailureSwitch {
-public:
+struct Failing {
     std::set<std::string> failing;
-    // Throws HostError when `member` is switched to fail.
-    void Check(const std::string& member) const;
+    // Throws when `member` is switched to fail or the object cannot serve it (`broken`).
+    void Check(const std::string& m, bool broken = false) const { if (broken || failing.count(m)) throw host::HostError(m + " failed"); }
 };
 
-class FakeCommandBarControls;
+// A command-bar control. A popup (type 10) is also the collection of its controls, and the menu
+// bar is a popup that serves as the command bars, searched depth-first in menu order.
+struct FakeControl : host::CommandBarControl, host::CommandBarControls, host::CommandBars, Failing,
+                     std::enable_shared_from_this<FakeControl> {
+    int type = 10, id = 1;
+    bool temporary = false, deleted = false;
+    std::map<std::string, std::string> props;         // as written, as text: "FaceId" -> "1022"
+    std::vector<std::shared_ptr<FakeControl>> items;  // a popup's controls in menu order
+    std::set<std::string> newControlsFail;            // the switches every control Add makes starts with
+    // Run when a control comes or goes anywhere in the host's command bars.
+    std::shared_ptr<std::function<void()>> changed = std::make_shared<std::function<void()>>();
+    std::weak_ptr<FakeControl> owner;
+    ClickHandler click;  // a user's click calls it with this button
 
-class FakeCommandBarControl : public host::CommandBarControl,
-                              public FailureSwitch,
-                              public std::enable_shared_from_this<FakeCommandBarControl> {
-public:
-    int type = 1;  // 1 button, 10 popup
-    int id = 1;
-    bool temporary = false;
-    bool deleted = false;
+    // Set-up of the stand-in; never fails.
+    std::shared_ptr<FakeControl> Append(int childType, int childId, const std::string& tag = {}) {
+        auto c = items.emplace_back(std::make_shared<FakeControl>());
+        c->type = childType, c->id = childId, c->owner = weak_from_this(), c->changed = changed;
+        if (!tag.empty()) c->props["Tag"] = tag;
+        return c;
+    }
+    std::string TagText() const { return props.count("Tag") ? props.at("Tag") : ""; }
+    // The first control below this one that `pred` accepts, depth-first in menu order.
+    std::shared_ptr<FakeControl> Find(const std::function<bool(FakeControl&)>& pred) {
+        for (const auto& c : items)
+            if (auto found = pred(*c) ? c : c->Find(pred)) return found;
+        return nullptr;
+    }
 
-    // Button properties as last set; `sets` records each property write in order.
-    std::string tag, caption, onAction, picture;
-    int style = 0, faceId = 0, priority = 0;
-    bool beginGroup = false;
-    std::vector<std::string> sets;
-
-    // Popups: their controls.
-    std::shared_ptr<FakeCommandBarControls> children;
-
-    // What a user's click does: the connected handler, if any, gets this button.
-    // Returns the cancel-default flag as the handler left it.
-    bool UserClick(bool cancelDefault = false);
-    bool HasClickHandler() const { return static_cast<bool>(clickHandler_); }
-
-    // --- host::CommandBarControl ---
-    std::string Tag() override;
-    void Delete() override;
-    std::shared_ptr<host::CommandBarControls> Controls() override;
-    void SetStyle(int value) override;
-    void SetCaption(const std::string& value) override;
-    void SetFaceId(int value) override;
-    void SetTag(const std::string& value) override;
-    void SetOnAction(const std::string& value) override;
-    void SetBeginGroup(bool value) override;
-    void SetPriority(int value) override;
-    void SetPicture(const std::string& picturePath) override;
-    void ConnectClick(ClickHandler handler) override;
-
-private:
-    friend class FakeCommandBarControls;
-    std::weak_ptr<FakeCommandBarControls> owner_;
-    ClickHandler clickHandler_;
+    std::string Tag() override { Check("Tag", deleted); return TagText(); }
+    void SetStyle(int v) override { Set("Style", std::to_string(v)); }
+    void SetCaption(const std::string& v) override { Set("Caption", v); }
+    void SetFaceId(int v) override { Set("FaceId", std::to_string(v)); }
+    void SetTag(const std::string& v) override { Set("Tag", v); }
+    void SetOnAction(const std::string& v) override { Set("OnAction", v); }
+    void SetBeginGroup(bool v) override { Set("BeginGroup", v ? "1" : "0"); }
+    void SetPriority(int v) override { Set("Priority", std::to_string(v)); }
+    void SetPicture(const std::string& v) override { Set("Picture", v); }
+    void Set(const std::string& member, const std::string& v) { Check(member, deleted); props[member] = v; }
+    void ConnectClick(ClickHandler h) override { Check("Click", deleted); click = std::move(h); }
+    void Delete() override {
+        Check("Delete", deleted);
+        deleted = true, click = nullptr;
+        if (*changed) (*changed)();
+        if (auto o = owner.lock()) std::erase_if(o->items, [this](const auto& c) { return c.get() == this; });
+    }
+    std::shared_ptr<host::CommandBarControls> Controls() override { Check("Controls", type != 10); return shared_from_this(); }
+    int Count() override { Check("Count"); return static_cast<int>(items.size()); }
+    std::shared_ptr<host::CommandBarControl> Item(int i) override { Check("Item", i < 1 || i > int(items.size())); return items[i - 1]; }
+    std::shared_ptr<host::CommandBarControl> Add(int addType, std::optional<int> before, bool temp) override {
+        Check("Add", before && (*before < 1 || *before > static_cast<int>(items.size()) + 1));
+        auto c = Append(addType, 1);
+        c->failing = newControlsFail, c->temporary = temp;
+        if (before) std::rotate(items.begin() + (*before - 1), items.end() - 1, items.end());
+        if (*changed) (*changed)();
+        return c;
+    }
+    std::shared_ptr<host::CommandBarControl> FindControlById(int i) override { return Found([i](auto& c) { return c.id == i; }); }
+    std::shared_ptr<host::CommandBarControl> FindControlByTag(const std::string& t) override { return Found([&t](auto& c) { return c.TagText() == t; }); }
+    std::shared_ptr<FakeControl> Found(const std::function<bool(FakeControl&)>& pred) { Check("FindControl"); return Find(pred); }
 };
 
-class FakeCommandBarControls : public host::CommandBarControls,
-                               public FailureSwitch,
-                               public std::enable_shared_from_this<FakeCommandBarControls> {
-public:
-    // The controls in menu order.
-    std::vector<std::shared_ptr<FakeCommandBarControl>> items;
-
-    // Appends a control at the end (set-up of the stand-in, never fails).
-    std::shared_ptr<FakeCommandBarControl> Append(int type, int id, const std::string& caption,
-                                                  const std::string& tag = {});
-    // Removes a control from the menu.
-    void Remove(const FakeCommandBarControl& control);
-    // Controls whose tag is `tag`.
-    std::vector<std::shared_ptr<FakeCommandBarControl>> WithTag(const std::string& tag) const;
-
-    // --- host::CommandBarControls ---
-    int Count() override;
-    std::shared_ptr<host::CommandBarControl> Item(int index) override;
-    std::shared_ptr<host::CommandBarControl> Add(int type, std::optional<int> before, bool temporary) override;
-
-    // Called after a control was added or deleted anywhere in the command bars (Word then
-    // counts its normal template as changed). Shared by all menus of one host.
-    std::shared_ptr<std::function<void()>> customized = std::make_shared<std::function<void()>>();
-
-    // Failure switches that every control created by Add starts with.
-    std::set<std::string> newControlsFail;
-
-    // Every Add call: type, before, temporary.
-    struct AddCall {
-        int type;
-        std::optional<int> before;
-        bool temporary;
-    };
-    std::vector<AddCall> addCalls;
-};
-
-class FakeCommandBars : public host::CommandBars, public FailureSwitch {
-public:
-    // The menu bar's top-level controls (popups such as the File menu).
-    std::shared_ptr<FakeCommandBarControls> menuBar = std::make_shared<FakeCommandBarControls>();
-
-    // The first control with this id or tag, searched depth-first in menu order; nothing
-    // when there is none, as the host answers.
-    std::shared_ptr<host::CommandBarControl> FindControlById(int id) override;
-    std::shared_ptr<host::CommandBarControl> FindControlByTag(const std::string& tag) override;
-
-    std::shared_ptr<FakeCommandBarControl> FileMenu() const;
-};
-
-class FakeTemplate : public host::Template, public FailureSwitch {
-public:
+struct FakeTemplate : host::Template, Failing {
     bool saved = true;
-    int savedWrites = 0;
-    bool Saved() override;
-    void SetSaved(bool value) override;
+    int writes = 0;
+    bool Saved() override { Check("Saved"); return saved; }
+    void SetSaved(bool v) override { Check("SetSaved"); saved = v, ++writes; }
 };
 
-class FakeOfficeHost : public host::Application, public FailureSwitch {
-public:
-    // A host named `name` ("Microsoft Word" ...) of version `version` ("11.0" ...) with a menu
-    // bar whose File and Edit menus hold a few built-in entries. Only Word gets a normal template.
-    FakeOfficeHost(std::string name, std::string version);
-
+// A host named `name` ("Microsoft Word" ...) of version `version` ("11.0" ...) whose File menu
+// holds five built-in entries. Word also has a normal template, which counts as changed
+// whenever a command-bar control comes or goes.
+struct FakeOfficeHost : host::Application, Failing {
+    FakeOfficeHost(std::string hostName, std::string hostVersion) : name(hostName), version(hostVersion) {
+        auto file = commandBars->Append(10, kFileMenuId);
+        for (int entry : {18, 23, 106, 3, 4}) file->Append(1, entry);
+        if (name.find("Word") != std::string::npos) normalTemplate = std::make_shared<FakeTemplate>();
+        *commandBars->changed = [t = normalTemplate] { if (t) t->saved = false; };
+    }
     std::string name, version, build = "8169";
-    std::shared_ptr<FakeCommandBars> commandBars = std::make_shared<FakeCommandBars>();
+    std::shared_ptr<FakeControl> commandBars = std::make_shared<FakeControl>();
     std::shared_ptr<FakeTemplate> normalTemplate;
 
-    std::shared_ptr<FakeCommandBarControl> FileMenu() const { return commandBars->FileMenu(); }
-    // The File menu's entries (a shorthand for the tests' look at the menu).
-    std::vector<std::shared_ptr<FakeCommandBarControl>>& FileMenuItems() const;
-
-    // --- host::Application ---
-    std::string Name() override;
-    std::string Version() override;
-    std::string Build() override;
-    std::shared_ptr<host::CommandBars> GetCommandBars() override;
-    std::shared_ptr<host::Template> NormalTemplate() override;
+    FakeControl& FileMenu() const { return *commandBars->Find([](auto& c) { return c.id == kFileMenuId; }); }
+    std::string Name() override { Check("Name"); return name; }
+    std::string Version() override { Check("Version"); return version; }
+    std::string Build() override { Check("Build"); return build; }
+    std::shared_ptr<host::CommandBars> GetCommandBars() override { Check("CommandBars"); return commandBars; }
+    std::shared_ptr<host::Template> NormalTemplate() override { Check("NormalTemplate", !normalTemplate); return normalTemplate; }
 };
 
-class FakeAddInInstance : public host::AddInInstance, public FailureSwitch {
-public:
+struct FakeAddInInstance : host::AddInInstance, Failing {
     explicit FakeAddInInstance(std::string id) : progId(std::move(id)) {}
     std::string progId;
-    std::string ProgId() override;
+    std::string ProgId() override { Check("ProgId"); return progId; }
 };
 
-class FakeRibbonControl : public host::RibbonControl, public FailureSwitch {
-public:
+struct FakeRibbonControl : host::RibbonControl, Failing {
     explicit FakeRibbonControl(std::string controlId) : id(std::move(controlId)) {}
     std::string id;
-    std::string Id() override;
+    std::string Id() override { Check("Id"); return id; }
 };
-
-class FakeRibbonUI : public host::RibbonUI {};
 
 }  // namespace ardeko::testkit
