@@ -16,10 +16,10 @@ struct ClosingShell : testkit::FakeShell {
     void CloseProcess(platform::ProcessHandle p) override { closed.push_back(p); }
 };
 
-// The last launch as "file|[parameters]|directory|show", "-" standing for no parameters at all.
+// The last launch as "file|parameters|directory|show", "-" standing for no parameters at all (not "").
 std::string LastLaunch(const testkit::FakeShell& shell) {
     const auto& r = shell.executed.at(shell.executed.size() - 1);
-    return fmt::format("{}|{}|{}|{}", r.file, r.parameters ? "[" + *r.parameters + "]" : "-", r.directory, r.showCommand);
+    return fmt::format("{}|{}|{}|{}", r.file, r.parameters.value_or("-"), r.directory, r.showCommand);
 }
 
 }  // namespace
@@ -31,8 +31,8 @@ TEST(clsExecProg, PassesParasUnchangedToANamedProgramAndFailsBelowInstance32) {
     runner.WorkDir("/tmp");
     runner.WinMode(1);
     const std::tuple<const char*, std::intptr_t, const char*, bool> cases[] = {
-        {"  -n \"a b\"  ", 31, "editor|[  -n \"a b\"  ]|/tmp|1", true},  // below 32 is a failure
-        {"", 32, "editor|[]|/tmp|1", false},                               // and each call sets it anew
+        {"  -n \"a b\"  ", 31, "editor|  -n \"a b\"  |/tmp|1", true},  // below 32 is a failure
+        {"", 32, "editor||/tmp|1", false},                               // and each call sets it anew
     };
     for (const auto& [paras, instApp, launch, error] : cases) {
         runner.ProgParas(paras);

@@ -7,7 +7,6 @@
 
 using namespace ardeko;
 using ardeko::testkit::TestEnv;
-namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -72,7 +71,7 @@ TEST(GetDataFolder, DiffersByHostAndLanguageAndExistsAfterwards) {
         TestEnv env;
         env.ConnectHost(host, "16.0", lang);
         EXPECT_EQ(GetDataFolder(), env.dir / folder);
-        EXPECT_TRUE(fs::is_directory(env.dir / folder));
+        EXPECT_TRUE(std::filesystem::is_directory(env.dir / folder));
         EXPECT_EQ(env.ui.doEventsCalls, 1);
         EXPECT_EQ(GetSpecialFolder(12345), "");  // a folder the shell does not know
     }
