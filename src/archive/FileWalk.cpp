@@ -158,8 +158,7 @@ private:
 
         const std::string archivedLine = "Archiviert: " + fullPath + " (" + TimeText(*when) + ")";
         if (dlg_.TestRunSet()) {
-            WritePROTO(archivedLine);
-            WritePROTO("in '" + targetFolder + "'");
+            WritePROTO({archivedLine, "in '" + targetFolder + "'"});
             ++state_.ArchivedCount;
             return;
         }
@@ -193,21 +192,18 @@ private:
         }
         switch (moved.stage) {
             case platform::MoveResult::Stage::CopyFailed:
-                WritePROTO("! Problem beim Verschieben von '" + fullPath + "'");
-                WritePROTO("! nach '" + target + "'");
-                WritePROTO("! " + moved.error);
+                WritePROTO({"! Problem beim Verschieben von '" + fullPath + "'", "! nach '" + target + "'",
+                            "! " + moved.error});
                 ++state_.ErrorCount;
                 return;
             case platform::MoveResult::Stage::DeleteFailed:
-                WritePROTO("! Problem beim Löschen von '" + fullPath + "'");
-                WritePROTO("! " + moved.error);
+                WritePROTO({"! Problem beim Löschen von '" + fullPath + "'", "! " + moved.error});
                 ++state_.ErrorCount;
                 return;
             case platform::MoveResult::Stage::Done:
                 break;
         }
-        WritePROTO(archivedLine);
-        WritePROTO("in '" + targetFolder + "'");
+        WritePROTO({archivedLine, "in '" + targetFolder + "'"});
         ++state_.ArchivedCount;
     }
 

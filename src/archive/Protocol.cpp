@@ -46,16 +46,26 @@ std::string ProtocolTimeStamp(const platform::LocalDateTime& t) {
                        t.minute, t.second);
 }
 
-void WritePROTO(const std::string& text) {
+void WritePROTO(const std::string& text) { WritePROTO({text}); }
+
+void WritePROTO(std::initializer_list<std::string> texts) {
     try {
         // No message pump here: a walk yields to the dialog once per file and per subfolder
         // only, and a click on the run button during the header must wait until the button
         // reads "Stopp!".
         const std::string path = ProtocolPathWithoutCreating();
-        const std::string line = ProtocolTimeStamp(platform::Clock().Now()) + " - " + text;
-        if (platform::Fs().appendLine(path, line)) return;
+        const std::string stamp = ProtocolTimeStamp(platform::Clock().Now()) + " - ";
+        // Lines that belong together go out in one write: each still reaches the file whole,
+        // and a large run needs half the calls.
+        std::string lines;
+        for (const auto& text : texts) {
+            if (!lines.empty()) lines += "\r\n";
+            lines += stamp;
+            lines += text;
+        }
+        if (platform::Fs().appendLine(path, lines)) return;
         // Most likely the data folder is missing: create it and try once more.
-        platform::Fs().appendLine(ArchiveProtocolPath(), line);
+        platform::Fs().appendLine(ArchiveProtocolPath(), lines);
     } catch (...) {
         // A lost protocol line never stops a run.
     }

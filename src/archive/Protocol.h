@@ -1,6 +1,7 @@
 #pragma once
 // The archive protocol: one time-stamped line per event, appended run after run, one file per
 // host application in the data folder; and the two protocol buttons of the wizard.
+#include <initializer_list>
 #include <string>
 
 #include "platform/Types.h"
@@ -15,6 +16,8 @@ std::string ProtocolTimeStamp(const platform::LocalDateTime& when);
 
 // Appends "time stamp - text". A line that cannot be written is lost without a message.
 void WritePROTO(const std::string& text);
+// Appends several lines with one time stamp, all in one write.
+void WritePROTO(std::initializer_list<std::string> texts);
 
 // The protocol button: opens the protocol in its associated program, or says it is missing.
 void ShowProtocol();
