@@ -1,375 +1,279 @@
-// The walk on real temporary folder trees: where files go, what is skipped, the questions,
-// the protocol lines of each outcome.
-#include <gtest/gtest.h>
+// The rules of a run (the pattern of a list entry, the cut-off year, the summary), and the walk on
+// real temporary folder trees: where files go, what is skipped, the questions, the protocol lines
+// of each outcome; and failures of the file system on the way, through which nothing a user had
+// is ever lost.
+#include <algorithm>
+#include <map>
+#include <random>
 
-#include <filesystem>
-
-#include "archive/FileWalk.h"
-#include "testkit/TestEnv.h"
 #include "WalkSupport.h"
+#include "archive/RunDriver.h"
 
-namespace ardeko {
+namespace ardeko::testkit {
 namespace {
 
-namespace fs = std::filesystem;
-using testkit::Date;
-using testkit::Exists;
-using testkit::MakeFile;
-using testkit::ProtocolTexts;
-using testkit::ReadFile;
+using FileWalk = ArchiveTest;
+using Op = FaultyFileSystem::Op;
 
-class Walk : public ::testing::Test {
-protected:
-    void SetUp() override {
-        env.ConnectHost("Microsoft Word");
-        root = env.dir / "Daten";
-        fs::create_directories(root);
-    }
+TEST(Rules, PatternOfAnEntryAndYearOfTheYearText) {
+    EXPECT_EQ(PatternFromEntry("Sonder (a) (*.X*)"), "a) (*.X*");  // after the first "(", without the last character
+    const std::pair<const char*, int> years[] = {{" 2008", 2008}, {"2008abc", 2008}, {"2008.6", 2009}, {"2009.5", 2010},
+                                                 {"abc", 0},       {"-5", -5},         {"99999", 0}};
+    for (const auto& [text, year] : years) EXPECT_EQ(CutOffYearFromText(text), year) << '"' << text << '"';
+}
 
-    void Run(const std::string& pattern = "*.*", int month = 6, int year = 2008) {
-        ProcessFiles(dlg, root, pattern, static_cast<std::int16_t>(month), static_cast<std::int16_t>(year));
-    }
-    std::string At(const std::string& relative) const { return root + "/" + relative; }
-
-    testkit::TestEnv env;
-    testkit::FakeDialog dlg;
-    testkit::DialogAnswers answers{env.ui};
-    std::string root;
-};
-
-TEST_F(Walk, DueFileMovesIntoTheFolderOfItsSchemeWithEveryLevelCreated) {
-    struct Case {
-        FolderScheme scheme;
-        const char* target;
+TEST_F(FileWalk, SummaryTextsAndIcons) {  // with German digit grouping
+    const std::string none = "  keine Dateien archiviert";
+    const std::string errors = " Fehler aufgetreten - bitte prüfen Sie das Protokoll...";
+    const struct { const char* mode; ArchiveRunState state; std::string text; int icon; } cases[] = {
+        {"Testlauf", {0, 0, 0, false}, "Es wurden keine zu archivierenden Dateien gefunden...", 48},
+        {"Archivierung", {0, 0, 0, true}, "Es wurden keine zu archivierenden Dateien gefunden...", 48},
+        {"Archivierung", {1234567, 1000, 0, false},
+         "Archivierung abgeschlossen - 1.234.567 Datei(en) geprüft, 1.000 Datei(en) archiviert...", 64},
+        {"Archivierung", {10, 5, 2, false},
+         "Archivierung abgeschlossen - 10 Datei(en) geprüft, 5 Datei(en) archiviert.\r\n\r\nDabei sind 2" + errors, 16},
+        {"Testlauf", {3, 1, 0, true}, "Testlauf abgebrochen - 3 Datei(en) geprüft, 1 Datei(en) archiviert...", 48},
+        {"Testlauf", {8, 0, 0, false}, "Testlauf abgeschlossen - 8 Datei(en) geprüft," + none + "...", 64},
+        {"Archivierung", {3, 0, 1, true},
+         "Archivierung abgebrochen - 3 Datei(en) geprüft," + none + ".\r\n\r\nDabei sind 1" + errors, 16},
     };
-    for (const Case& c : {Case{FolderScheme::YearMonth, "~~~ 2008/~~~ 06 Juni/Bericht.doc"},
-                          Case{FolderScheme::Year, "~~~ 2008/Bericht.doc"}}) {
-        fs::remove_all(root);
-        fs::remove(ArchiveProtocolPath());
-        dlg.state = {};
-        dlg.scheme = c.scheme;
-        MakeFile(At("Bericht.doc"), "Inhalt", Date(2008, 6, 3, 9, 15, 0));
-
-        Run("*.DOC*");
-
-        EXPECT_FALSE(Exists(At("Bericht.doc")));
-        EXPECT_EQ(ReadFile(At(c.target)), "Inhalt") << c.target;
-        EXPECT_EQ(dlg.state.CheckedCount, 1);
-        EXPECT_EQ(dlg.state.ArchivedCount, 1);
-        EXPECT_EQ(dlg.state.ErrorCount, 0);
-        const std::string folder = fs::path(At(c.target)).parent_path().string();
-        EXPECT_EQ(ProtocolTexts(), (std::vector<std::string>{
-                                       "Archiviert: " + At("Bericht.doc") + " (03.06.2008 09:15:00)",
-                                       "in '" + folder + "'",
-                                   }));
+    for (const auto& c : cases) {
+        const RunSummary s = ComposeRunSummary(c.mode, c.state);
+        EXPECT_EQ(s.text, c.text);
+        EXPECT_EQ(s.icon, c.icon) << c.text;
     }
 }
 
-TEST_F(Walk, OnlyDueFilesOfThePatternAreTakenAndTheDateBasisCounts) {
+TEST_F(FileWalk, OnlyDueFilesOfThePatternAreTakenByTheChosenDate) {
     MakeFile(At("alt.doc"), "a", Date(2008, 6, 30, 23, 59, 59));
     MakeFile(At("neu.doc"), "n", Date(2008, 7, 1, 0, 0, 0));
     MakeFile(At("alt.xls"), "x", Date(2001, 1, 1));
-    MakeFile(At("zugriff.doc"), "z", Date(2008, 7, 2));
-    testkit::SetTimes(At("zugriff.doc"), Date(2008, 7, 2), Date(2008, 1, 5));
-
-    Run("*.DOC*");
-    EXPECT_EQ(dlg.state.CheckedCount, 3);
-    EXPECT_EQ(dlg.state.ArchivedCount, 1);
-    EXPECT_TRUE(Exists(At("~~~ 2008/alt.doc")));
-    EXPECT_TRUE(Exists(At("neu.doc")));
-    EXPECT_TRUE(Exists(At("alt.xls")));
-    EXPECT_TRUE(Exists(At("zugriff.doc")));
-
-    dlg.state = {};
-    dlg.dateBasis = DateBasis::LastAccessed;
-    Run("*.DOC*");
-    EXPECT_EQ(dlg.state.CheckedCount, 2);
-    EXPECT_EQ(dlg.state.ArchivedCount, 1);
-    EXPECT_TRUE(Exists(At("~~~ 2008/zugriff.doc")));
-
-    // A file made just now was born after any cut-off in the past.
-    dlg.state = {};
-    dlg.dateBasis = DateBasis::Created;
-    Run("*.*");
-    EXPECT_EQ(dlg.state.CheckedCount, 2);
-    EXPECT_EQ(dlg.state.ArchivedCount, 0);
+    MakeFile(At("vorjahr.doc"), "v", Date(2007, 12, 15));
+    MakeFile(At("zugriff.doc"), "z", Date(2008, 7, 2), Date(2008, 1, 5));
+    Walk("*.DOC*", 6, 2008);
+    EXPECT_EQ(Result(), "4/2/0: alt.xls, neu.doc, zugriff.doc, ~~~ 2007/vorjahr.doc, ~~~ 2008/alt.doc");
+    dlg.obAccessed.Select();
+    Walk("*.DOC*", 6, 2008);
+    EXPECT_EQ(Result(), "6/3/0: alt.xls, neu.doc, ~~~ 2007/vorjahr.doc, ~~~ 2008/alt.doc, ~~~ 2008/zugriff.doc");
+    // Files made just now were born after any cut-off in the past; a file that a second pattern
+    // matches is counted again.
+    dlg.RunState() = {};
+    dlg.obCreated.Select();
+    Walk("*.*", 6, 2008);
+    Walk("*.DOC*", 6, 2008);
+    EXPECT_EQ(Counts(), "3/0/0");
 }
 
-TEST_F(Walk, SubfoldersAreArchivedInPlaceAndArchiveAndHiddenEntriesAreLeftAlone) {
-    MakeFile(At("a.doc"), "a", Date(2007, 3, 1));
-    MakeFile(At("Projekte/b.doc"), "b", Date(2007, 4, 1));
-    MakeFile(At("Projekte/Tief/c.doc"), "c", Date(2006, 5, 1));
-    MakeFile(At("~~~ 2007/schon.doc"), "s", Date(2007, 1, 1));
-    MakeFile(At(".versteckt.doc"), "v", Date(2007, 1, 1));
-    MakeFile(At(".Versteckt/d.doc"), "d", Date(2007, 1, 1));
-
-    Run("*.doc");
-
-    EXPECT_EQ(dlg.state.CheckedCount, 3);
-    EXPECT_EQ(dlg.state.ArchivedCount, 3);
-    EXPECT_EQ(ReadFile(At("~~~ 2007/a.doc")), "a");
-    EXPECT_EQ(ReadFile(At("Projekte/~~~ 2007/b.doc")), "b");
-    EXPECT_EQ(ReadFile(At("Projekte/Tief/~~~ 2006/c.doc")), "c");
-    EXPECT_EQ(ReadFile(At("~~~ 2007/schon.doc")), "s");
-    EXPECT_FALSE(Exists(At("~~~ 2007/~~~ 2007")));
-    EXPECT_TRUE(Exists(At(".versteckt.doc")));
-    EXPECT_TRUE(Exists(At(".Versteckt/d.doc")));
-    // The folder's files come before its subfolders, and each subfolder entry is reported.
-    const auto& h = dlg.statusHistory;
-    ASSERT_GE(h.size(), 4u);
-    EXPECT_EQ(h[0], "Prüfe Datei 1...");
-    EXPECT_EQ(h[1], "Prüfe Verzeichnis 1...");
-    EXPECT_EQ(h[2], "Prüfe Datei 2...");
-
-    fs::remove_all(root);
-    MakeFile(At("Projekte/b.doc"), "b", Date(2007, 4, 1));
-    dlg.state = {};
-    dlg.includeSubfolders = false;
-    Run("*.doc");
-    EXPECT_EQ(dlg.state.CheckedCount, 0);
-    EXPECT_TRUE(Exists(At("Projekte/b.doc")));
-}
-
-TEST_F(Walk, MessagesArePumpedOncePerFileAndPerSubfolderEntry) {
-    MakeFile(At("a.doc"), "a", Date(2008, 3, 1));
-    MakeFile(At("b.doc"), "b", Date(2009, 3, 1));
-    MakeFile(At("~~~ 2007/c.doc"), "c", Date(2007, 3, 1));
-    fs::create_directories(At("Sub"));
+TEST_F(FileWalk, SubfoldersAreArchivedInPlaceAfterTheFilesAndArchiveAndHiddenEntriesAreLeftAlone) {
+    Make({"a.doc", "Projekte/b.doc", "Projekte/Tief/c.doc", "~~~ 2007/alt.doc", ".versteckt.doc", ".V/d.doc"},
+         Date(2007, 3, 1));
     ArchiveProtocolPath();  // the data folder exists, as after any earlier run
-    const long before = env.ui.doEventsCalls;
-    Run("*.doc");
-    EXPECT_EQ(dlg.state.ArchivedCount, 1);
-    EXPECT_EQ(env.ui.doEventsCalls - before, 3);
+    const long pumped = env.ui.doEventsCalls;
+    Walk();
+    EXPECT_EQ(Result(), "3/3/0: .V/d.doc, .versteckt.doc, Projekte/Tief/~~~ 2007/c.doc, Projekte/~~~ 2007/b.doc, "
+                        "~~~ 2007/a.doc, ~~~ 2007/alt.doc");
+    // Messages are pumped once per file and once per subfolder taken, and nowhere else.
+    EXPECT_EQ(dlg.status, (Lines{"Prüfe Datei 1...", "Prüfe Verzeichnis 1...", "Prüfe Datei 2...",
+                                 "Prüfe Verzeichnis 1...", "Prüfe Datei 3..."}));
+    EXPECT_EQ(env.ui.doEventsCalls - pumped, 5);
+    Make({"Projekte/neu.doc"}, Date(2007, 4, 1));
+    dlg.cbSubDirs.Value = false;
+    Walk();
+    EXPECT_EQ(Counts(), "3/3/0");
 }
 
-TEST_F(Walk, OptionsChangedDuringTheWalkApplyToTheFilesThatFollow) {
-    MakeFile(At("a.doc"), "a", Date(2008, 3, 1));
-    MakeFile(At("Sub/b.doc"), "b", Date(2008, 3, 1));
-    MakeFile(At("Sub/Tiefer/c.doc"), "c", Date(2008, 3, 1));
-    dlg.testRun = true;
-    dlg.onStatus = [&](const std::string& text) {
-        if (text == "Prüfe Verzeichnis 1...") {
-            dlg.testRun = false;
-            dlg.scheme = FolderScheme::YearMonth;
-        }
-    };
-    Run("*.doc");
-    EXPECT_TRUE(Exists(At("a.doc")));
-    EXPECT_TRUE(Exists(At("Sub/~~~ 2008/~~~ 03 März/b.doc")));
-    EXPECT_TRUE(Exists(At("Sub/Tiefer/~~~ 2008/~~~ 03 März/c.doc")));
-    EXPECT_EQ(dlg.state.ArchivedCount, 3);
-}
-
-TEST_F(Walk, TargetPathOf250CharactersIsTakenAnd251Refused) {
-    // A deep folder of umlauts: the limit counts characters, not bytes.
-    const std::string deep = std::string("Ordner_") + [] {
-        std::string s;
-        for (int i = 0; i < 60; ++i) s += "ü";
-        return s;
-    }();
-    const std::string folder = At(deep);
-    const std::size_t prefix = CharacterCount(folder + "/~~~ 2008/");
-    ASSERT_LT(prefix + 10, 250u);
-    const std::string ok = std::string(250 - prefix - 4, 'k') + ".doc";
-    const std::string tooLong = std::string(251 - prefix - 4, 'l') + ".doc";
-    MakeFile(folder + "/" + ok, "ok", Date(2008, 1, 1));
-    MakeFile(folder + "/" + tooLong, "lang", Date(2008, 1, 1));
-
-    for (bool testRun : {true, false}) {
-        dlg.state = {};
-        dlg.testRun = testRun;
-        env.ui.styledBoxes.clear();
-        env.ui.beeps = 0;
-        fs::remove(ArchiveProtocolPath());
-        Run("*.doc");
-
-        EXPECT_EQ(dlg.state.CheckedCount, 2);
-        EXPECT_EQ(dlg.state.ArchivedCount, 1);
-        EXPECT_EQ(dlg.state.ErrorCount, 0);
-        EXPECT_EQ(Exists(folder + "/~~~ 2008/" + ok), !testRun);
-        EXPECT_TRUE(Exists(folder + "/" + tooLong));
-        ASSERT_EQ(env.ui.styledBoxes.size(), 1u);
-        EXPECT_EQ(env.ui.styledBoxes[0].prompt, "\r\nPfad zu lang für Archivierung!");
-        EXPECT_EQ(env.ui.styledBoxes[0].flags, 48 + 1024);
-        EXPECT_EQ(env.ui.beeps, 1);
-        const auto texts = ProtocolTexts();
-        EXPECT_EQ(std::count(texts.begin(), texts.end(), "! Pfad zu lang: " + folder + "/~~~ 2008/" + tooLong), 1);
-    }
-}
-
-TEST_F(Walk, TestRunReportsDueFilesAndTouchesNothing) {
+TEST_F(FileWalk, TestRunTouchesNothingAndOptionsChangedOnTheWayApplyToTheFilesThatFollow) {
     MakeFile(At("a.doc"), "a", Date(2008, 2, 29, 0, 0, 0));
-    MakeFile(At("Sub/b.doc"), "b", Date(2009, 1, 1));
-    dlg.testRun = true;
-    dlg.confirmEach = true;
-    dlg.scheme = FolderScheme::YearMonth;
-
-    Run("*.doc");
-
-    EXPECT_EQ(dlg.state.CheckedCount, 2);
-    EXPECT_EQ(dlg.state.ArchivedCount, 1);
-    EXPECT_TRUE(Exists(At("a.doc")));
-    EXPECT_FALSE(Exists(At("~~~ 2008")));
-    EXPECT_TRUE(answers.shown.empty());
-    EXPECT_EQ(ProtocolTexts(), (std::vector<std::string>{
-                                   "Archiviert: " + At("a.doc") + " (29.02.2008)",
-                                   "in '" + At("~~~ 2008/~~~ 02 Februar") + "'",
-                               }));
+    Make({"Sub/b.doc", "Sub/Tiefer/c.doc"}, Date(2008, 6, 3, 9, 15, 7));
+    Make({"Sub/neu.doc"}, Date(2009, 1, 1));
+    dlg.cbTest.Value = dlg.cbConfirm.Value = true;  // a test run asks nothing
+    faulty.onAppend = [&](const std::string& line) {
+        if (!line.ends_with("in '" + At("~~~ 2008") + "'")) return;
+        dlg.cbTest.Value = dlg.cbConfirm.Value = false;
+        dlg.obYearMonth.Select();
+    };
+    Walk();
+    EXPECT_EQ(Result(),
+              "4/3/0: Sub/Tiefer/~~~ 2008/~~~ 06 Juni/c.doc, Sub/neu.doc, Sub/~~~ 2008/~~~ 06 Juni/b.doc, a.doc");
+    EXPECT_EQ(Protocol(), "Archiviert: Daten/a.doc (29.02.2008)|in 'Daten/~~~ 2008'|"
+                          "Archiviert: Daten/Sub/b.doc (03.06.2008 09:15:07)|in 'Daten/Sub/~~~ 2008/~~~ 06 Juni'|"
+                          "Archiviert: Daten/Sub/Tiefer/c.doc (03.06.2008 09:15:07)|"
+                          "in 'Daten/Sub/Tiefer/~~~ 2008/~~~ 06 Juni'");
 }
 
-TEST_F(Walk, ConfirmationNoKeepsTheFileAndCancelEndsTheWalk) {
-    dlg.confirmEach = true;
-    MakeFile(At("a.doc"), "a", Date(2008, 1, 1));
-    answers.queue = {{2}};
-    Run("*.doc");
-    ASSERT_EQ(answers.shown.size(), 1u);
-    EXPECT_EQ(answers.shown[0].prompt,
-              "Datei '" + At("a.doc") + "'\r\narchivieren in '" + At("~~~ 2008") + "'?");
-    EXPECT_FALSE(answers.shown[0].checkBoxShown);
+TEST_F(FileWalk, TargetPathOf250CharactersIsTakenAnd251RefusedAlsoInATestRun) {
+    std::string folder = "Ordner_";
+    for (int i = 0; i < 60; ++i) folder += "ü";  // the limit counts characters, not bytes
+    const std::size_t free = 250 - CharacterCount(At(folder + "/~~~ 2008/.doc"));
+    const std::string ok = std::string(free, 'k') + ".doc", tooLong = std::string(free + 1, 'l') + ".doc";
+    Make({folder + "/" + ok, folder + "/" + tooLong}, Date(2008, 1, 1));
+    dlg.cbTest.Value = true;  // the limit is checked before the test run
+    Walk();
+    dlg.cbTest.Value = false;
+    Walk();
+    EXPECT_EQ(Result(), "4/2/0: " + folder + "/" + tooLong + ", " + folder + "/~~~ 2008/" + ok);
+    EXPECT_EQ(LastBox().prompt, "\r\nPfad zu lang für Archivierung!");
+    EXPECT_EQ(LastBox().flags, 48 + 1024);
+    EXPECT_EQ(env.ui.beeps, 2);
+    const std::string protocol = Protocol(), refused = "! Pfad zu lang: Daten/" + folder + "/~~~ 2008/" + tooLong;
+    EXPECT_NE(protocol.find(refused), protocol.rfind(refused));  // once in each run
+}
+
+TEST_F(FileWalk, ConfirmationNoKeepsTheFileCancelEndsTheWalkYesMovesIt) {
+    dlg.cbConfirm.Value = true;
+    Make({"a.doc"}, Date(2008, 1, 1));
+    answers = {2};
+    Walk();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].prompt, "Datei '" + At("a.doc") + "'\r\narchivieren in '" + At("~~~ 2008") + "'?");
+    EXPECT_FALSE(asked[0].checkBoxShown);
     EXPECT_EQ(env.ui.beeps, 1);
-    EXPECT_TRUE(Exists(At("a.doc")));
-    EXPECT_FALSE(Exists(At("~~~ 2008")));
-    EXPECT_EQ(dlg.state.ArchivedCount, 0);
-    EXPECT_FALSE(dlg.state.CancelRequested);
-    EXPECT_FALSE(Exists(ArchiveProtocolPath()) && !ProtocolTexts().empty());
+    EXPECT_EQ(Result() + " [" + Protocol() + "]", "1/0/0: a.doc []");
 
-    MakeFile(At("b.doc"), "b", Date(2008, 1, 1));
-    MakeFile(At("Sub/c.doc"), "c", Date(2008, 1, 1));
-    dlg.state = {};
-    answers.shown.clear();
-    answers.queue = {{3}};
-    Run("*.doc");
-    EXPECT_EQ(answers.shown.size(), 1u);
-    EXPECT_TRUE(dlg.state.CancelRequested);
-    EXPECT_EQ(dlg.state.CheckedCount, 1);
-    EXPECT_EQ(dlg.statusHistory.back(), "Archivierung wird abgebrochen...");
-    EXPECT_TRUE(Exists(At("a.doc")) && Exists(At("b.doc")) && Exists(At("Sub/c.doc")));
+    Make({"b.doc", "Sub/c.doc"}, Date(2008, 1, 1));
+    answers = {3};
+    Walk();
+    EXPECT_EQ(Result(), "2/0/0: Sub/c.doc, a.doc, b.doc");
+    EXPECT_EQ(dlg.lblStatus.Caption, "Archivierung wird abgebrochen...");
+    dlg.lblStatus.Caption.clear();
+    Walk();  // a walk that starts after a stop request returns at once
+    EXPECT_EQ(Counts() + " " + dlg.lblStatus.Caption, "2/0/0 Archivierung wird abgebrochen...");
 
-    dlg.state = {};
-    answers.queue = {{1}, {1}, {1}};
-    Run("*.doc");
-    EXPECT_EQ(dlg.state.ArchivedCount, 3);
-    EXPECT_TRUE(Exists(At("Sub/~~~ 2008/c.doc")));
+    dlg.RunState() = {};
+    answers = {1, 1, 1};
+    Walk();
+    EXPECT_EQ(Result(), "3/3/0: Sub/~~~ 2008/c.doc, ~~~ 2008/a.doc, ~~~ 2008/b.doc");
 }
 
-TEST_F(Walk, ExistingTargetAskedWithCheckBoxAndNotAskedAgainOnceTicked) {
-    MakeFile(At("~~~ 2008/a.doc"), "alt a", Date(2008, 1, 1));
-    MakeFile(At("a.doc"), "neu a", Date(2008, 1, 1));
-    MakeFile(At("Sub/~~~ 2008/b.doc"), "alt b", Date(2008, 1, 1));
-    MakeFile(At("Sub/b.doc"), "neu b", Date(2008, 1, 1));
-    answers.queue = {{1, true}};
-
-    Run("*.doc");
-
-    ASSERT_EQ(answers.shown.size(), 1u);
-    const std::string targetA = At("~~~ 2008/a.doc");
-    EXPECT_EQ(answers.shown[0].prompt, "Zieldatei '" + targetA + "' ist bereits vorhanden. Überschreiben?");
-    EXPECT_TRUE(answers.shown[0].checkBoxShown);
+TEST_F(FileWalk, ExistingTargetAnswersAndTheCheckBoxThatEndsTheQuestion) {
+    Make({"a.doc", "Sub/a.doc", "~~~ 2008/a.doc", "Sub/~~~ 2008/a.doc"}, Date(2008, 1, 1));
+    answers = {3};  // "Abbrechen" ends the walk: no second question
+    Walk();
+    dlg.RunState() = {};
+    answers = {1, 2 + 256};  // "Ja", then "Nein" with "don't ask again" ticked
+    Walk();
+    Walk();  // replaces without a question
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].prompt,
+              "Zieldatei '" + At("~~~ 2008/a.doc") + "' ist bereits vorhanden. Überschreiben?");
+    EXPECT_TRUE(asked[0].checkBoxShown);
     EXPECT_EQ(env.ui.beeps, 0);
-    EXPECT_FALSE(dlg.state.AskBeforeOverwrite);
-    EXPECT_EQ(ReadFile(targetA), "neu a");
-    EXPECT_EQ(ReadFile(At("Sub/~~~ 2008/b.doc")), "neu b");
-    EXPECT_EQ(dlg.state.ArchivedCount, 2);
-    const std::string targetB = At("Sub/~~~ 2008/b.doc");
-    EXPECT_EQ(ProtocolTexts(), (std::vector<std::string>{
-                                   "! Zieldatei '" + targetA + "' ist bereits vorhanden...",
-                                   "! Sicherheitsabfrage vor Überschreiben ausgeschaltet...",
-                                   "! Vorhandene Zieldatei wird überschrieben...",
-                                   "Archiviert: " + At("a.doc") + " (01.01.2008 10:00:00)",
-                                   "in '" + At("~~~ 2008") + "'",
-                                   "! Zieldatei '" + targetB + "' ist bereits vorhanden...",
-                                   "! Vorhandene Zieldatei wird überschrieben...",
-                                   "Archiviert: " + At("Sub/b.doc") + " (01.01.2008 10:00:00)",
-                                   "in '" + At("Sub/~~~ 2008") + "'",
-                               }));
+    EXPECT_EQ(Result() + " " + ReadFile(At("~~~ 2008/a.doc")) + ReadFile(At("Sub/~~~ 2008/a.doc")),
+              "3/2/0: Sub/~~~ 2008/a.doc, ~~~ 2008/a.doc a.docSub/a.doc");
+    const std::string notice = "! Zieldatei 'Daten/~~~ 2008/a.doc' ist bereits vorhanden...|";
+    const std::string subNotice = "! Zieldatei 'Daten/Sub/~~~ 2008/a.doc' ist bereits vorhanden...|";
+    const std::string replaced = "! Vorhandene Zieldatei wird überschrieben...|";
+    EXPECT_EQ(Protocol(), notice + notice + replaced +
+                              "Archiviert: Daten/a.doc (01.01.2008 10:00:00)|in 'Daten/~~~ 2008'|" +
+                              subNotice + "! Sicherheitsabfrage vor Überschreiben ausgeschaltet...|" +
+                              "! Vorhandene Zieldatei wird NICHT überschrieben...|" + subNotice + replaced +
+                              "Archiviert: Daten/Sub/a.doc (01.01.2008 10:00:00)|in 'Daten/Sub/~~~ 2008'");
 }
 
-TEST_F(Walk, ExistingTargetAnswers) {
-    struct Case {
-        int button;
-        bool tick;
-        bool replaced;
-        bool cancelled;
-        std::vector<std::string> tail;  // protocol lines after the notice
+TEST_F(FileWalk, OddNamesAreArchivedAndProtocolledAndLinksAreNeitherFollowedNorMoved) {
+    const Lines names = {"Straße/Übersicht März.doc", "Straße/  zwei  Blanks .doc", "Straße/отчёт.doc",
+                         "Straße/報告.doc"};
+    Make(names, Date(2008, 3, 1));
+    fs::create_directory_symlink(root, At("Straße/Schleife"));
+    fs::create_symlink(At(names[0]), At("Verweis.doc"));
+    Walk();
+    EXPECT_EQ(Result(), "4/4/0: Straße/Schleife, Straße/~~~ 2008/  zwei  Blanks .doc, "
+                        "Straße/~~~ 2008/Übersicht März.doc, Straße/~~~ 2008/отчёт.doc, Straße/~~~ 2008/報告.doc, "
+                        "Verweis.doc");
+    for (const auto& n : names)
+        EXPECT_NE(Protocol().find("Archiviert: Daten/" + n + " (01.03.2008 10:00:00)"), std::string::npos) << n;
+}
+
+TEST_F(FileWalk, FailedCopyKeepsTheSourceAndFailedDeletionBothCopiesEachAsOneError) {
+    Make({"a.doc", "Sub/b.doc"}, Date(2008, 1, 1));
+    faulty.Fail(Op::Copy, At("a.doc"));
+    faulty.Fail(Op::Remove, At("Sub/b.doc"));
+    Walk();
+    EXPECT_EQ(Result() + " " + ReadFile(At("a.doc")) + ReadFile(At("Sub/b.doc")),
+              "2/0/2: Sub/b.doc, Sub/~~~ 2008/b.doc, a.doc a.docSub/b.doc");
+    EXPECT_EQ(Protocol(), "! Problem beim Verschieben von 'Daten/a.doc'|! nach 'Daten/~~~ 2008/a.doc'|"
+                          "! Zugriff verweigert (simuliert)|"
+                          "! Problem beim Löschen von 'Daten/Sub/b.doc'|! Zugriff verweigert (simuliert)");
+}
+
+TEST_F(FileWalk, VanishedOrUnreadableFilesFoldersAndProtocolArePassedOver) {
+    Make({"weg.doc", "da.doc", "Sub/x.doc", "Bleibt/y.doc", "zeitlos.doc", "Gesperrt/z.doc"}, Date(2008, 1, 1));
+    faulty.Fail(Op::FileTime, "zeitlos.doc");
+    faulty.Fail(Op::OpenSearch, "Gesperrt");
+    int subSeen = 0;
+    faulty.onListed = [&](const std::string& folder, const platform::DirEntry& e) {
+        if (e.name == "weg.doc") fs::remove(folder + e.name);
+        // The second sighting is the subfolder listing: the folder goes before it is walked.
+        if (e.name == "Sub" && ++subSeen == 2) fs::remove_all(folder + e.name);
+        // The data folder goes during the run: the next line makes it again.
+        if (e.name == "y.doc") fs::remove_all(fs::path(ArchiveProtocolPath()).parent_path());
     };
-    const std::vector<Case> cases = {
-        {1, false, true, false, {"! Vorhandene Zieldatei wird überschrieben..."}},
-        {2, false, false, false, {"! Vorhandene Zieldatei wird NICHT überschrieben..."}},
-        {2, true, false, false,
-         {"! Sicherheitsabfrage vor Überschreiben ausgeschaltet...", "! Vorhandene Zieldatei wird NICHT überschrieben..."}},
-        {3, false, false, true, {}},
-    };
-    for (const auto& c : cases) {
+    Walk();
+    EXPECT_EQ(Result(), "4/2/0: Bleibt/~~~ 2008/y.doc, Gesperrt/z.doc, zeitlos.doc, ~~~ 2008/da.doc");
+    EXPECT_EQ(Protocol(), "Archiviert: Daten/Bleibt/y.doc (01.01.2008 10:00:00)|in 'Daten/Bleibt/~~~ 2008'");
+    // A protocol that cannot be written does not stop the walk either.
+    Make({"Sub/b.doc"}, Date(2008, 1, 1));
+    faulty.Fail(Op::AppendLine, "");
+    Walk();
+    EXPECT_EQ(Result(),
+              "6/3/0: Bleibt/~~~ 2008/y.doc, Gesperrt/z.doc, Sub/~~~ 2008/b.doc, zeitlos.doc, ~~~ 2008/da.doc");
+    EXPECT_EQ(Protocol(), "Archiviert: Daten/Bleibt/y.doc (01.01.2008 10:00:00)|in 'Daten/Bleibt/~~~ 2008'");
+}
+
+// Random trees, options, answers and faults: every content that existed before exists after, at
+// its place or in the year folder of its own folder; an archived copy that was there before is
+// only replaced after a "Ja" to its own question; no temporary file is left.
+TEST_F(FileWalk, RandomRunsNeverLoseAFile) {
+    const Lines names = {"a.doc", "b.DOC", "c.docx", "d.txt", "Ä b.doc", "e"};
+    const Lines patterns = {"*.*", "*.doc", "*.DOC*", "*.txt"};
+    const Op ops[] = {Op::Copy, Op::Remove, Op::FileTime, Op::AppendLine, Op::CreateDirectory, Op::OpenSearch};
+    for (unsigned seed = 1; seed <= 24; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        auto pick = [&](std::size_t n) { return static_cast<int>(rng() % n); };
         fs::remove_all(root);
-        fs::remove(ArchiveProtocolPath());
-        dlg.state = {};
-        MakeFile(At("~~~ 2008/a.doc"), "alt", Date(2008, 1, 1));
-        MakeFile(At("a.doc"), "neu", Date(2008, 1, 1));
-        answers.queue = {{c.button, c.tick}};
+        fs::create_directories(root);
+        dlg.RunState() = {};
+        faulty.ClearFaults();
+        std::map<std::string, std::pair<std::string, std::string>> sources;  // path -> content, archive path
+        std::map<std::string, std::string> archived;                          // path -> content
+        for (const auto& folder : {root, At("A"), At("A/B"), At("A/B/C"), At("D")})
+            for (const auto& name : names) {
+                if (pick(4) == 0) continue;
+                const auto when = Date(2006 + pick(5), 1 + pick(12), 1 + pick(28));
+                const std::string path = folder + "/" + name;
+                const std::string old = folder + "/~~~ " + std::to_string(when.year) + "/" + name;
+                sources[path] = {path + std::to_string(rng()), old};
+                MakeFile(path, sources[path].first, when);
+                if (pick(3) == 0) MakeFile(old, archived[old] = "alt" + sources[path].first, Date(2000, 1, 1));
+            }
+        dlg.cbTest.Value = pick(5) == 0;
+        dlg.cbConfirm.Value = pick(4) == 0;
+        dlg.cbSubDirs.Value = pick(6) != 0;
+        (pick(2) ? dlg.obEdited : dlg.obAccessed).Select();
+        answers.clear();
+        asked.clear();
+        // Mostly "Ja", else "Nein", now and then "Abbrechen".
+        for (int i = 0; i < 200; ++i) answers.push_back(pick(3) ? 1 : pick(6) ? 2 : 3);
+        // Not the attribute read: the existence test decides about replacing, and a port that
+        // reports an existing file as missing breaks its contract.
+        for (int f = 1 + pick(3); f > 0; --f)
+            faulty.Fail(ops[pick(6)], pick(2) ? "" : names[pick(names.size())], pick(6));
+        for (int p = 1 + pick(2); p > 0 && !dlg.RunState().CancelRequested; --p)
+            Walk(patterns[pick(4)], 1 + pick(12), 2008 + pick(3));
 
-        Run("*.doc");
-
-        SCOPED_TRACE(c.button);
-        EXPECT_EQ(ReadFile(At("~~~ 2008/a.doc")), c.replaced ? "neu" : "alt");
-        EXPECT_EQ(Exists(At("a.doc")), !c.replaced);
-        EXPECT_EQ(dlg.state.CancelRequested, c.cancelled);
-        EXPECT_EQ(dlg.state.AskBeforeOverwrite, !c.tick);
-        auto texts = ProtocolTexts();
-        ASSERT_GE(texts.size(), 1u + c.tail.size());
-        EXPECT_EQ(texts[0], "! Zieldatei '" + At("~~~ 2008/a.doc") + "' ist bereits vorhanden...");
-        EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.begin() + 1 + static_cast<long>(c.tail.size())),
-                  c.tail);
+        for (const auto& [path, file] : sources)
+            EXPECT_TRUE(ReadFile(path) == file.first || ReadFile(file.second) == file.first) << "lost " << path;
+        for (const auto& [path, content] : archived) {
+            const std::string question = "Zieldatei '" + path + "' ist bereits vorhanden. Überschreiben?";
+            const auto agreed = [&](const Question& q) { return q.answer == 1 && q.prompt == question; };
+            EXPECT_TRUE(ReadFile(path) == content || std::ranges::any_of(asked, agreed))
+                << "replaced without agreement: " << path;
+        }
+        for (const auto& e : fs::recursive_directory_iterator(root))
+            EXPECT_NE(e.path().filename().string()[0], '.') << "temporary file " << e.path();
     }
-}
-
-TEST_F(Walk, AFileMatchedByTwoPatternsIsCountedTwice) {
-    MakeFile(At("neu.doc"), "n", Date(2010, 1, 1));
-    Run("*.DOC*");
-    Run("*.*");
-    EXPECT_EQ(dlg.state.CheckedCount, 2);
-    EXPECT_EQ(dlg.state.ArchivedCount, 0);
-}
-
-TEST_F(Walk, NamesWithUmlautsBlanksAndOtherScriptsAreArchivedAndProtocolled) {
-    const std::vector<std::string> names = {"Übersicht März 2008.doc", "  zwei  Blanks .doc", "отчёт.doc", "報告書.doc"};
-    for (const auto& n : names) MakeFile(At("Straße/" + n), n, Date(2008, 3, 1));
-    Run("*.doc");
-    EXPECT_EQ(dlg.state.ArchivedCount, 4);
-    const auto texts = ProtocolTexts();
-    for (const auto& n : names) {
-        EXPECT_EQ(ReadFile(At("Straße/~~~ 2008/" + n)), n);
-        EXPECT_NE(std::find(texts.begin(), texts.end(), "Archiviert: " + At("Straße/" + n) + " (01.03.2008 10:00:00)"),
-                  texts.end())
-            << n;
-    }
-}
-
-TEST_F(Walk, LinksAreNeitherFollowedNorMoved) {
-    MakeFile(At("Sub/a.doc"), "a", Date(2008, 1, 1));
-    fs::create_directory_symlink(root, At("Sub/Schleife"));
-    fs::create_symlink(At("Sub/a.doc"), At("Verweis.doc"));
-
-    Run("*.doc");
-
-    EXPECT_EQ(dlg.state.CheckedCount, 1);
-    EXPECT_EQ(dlg.state.ArchivedCount, 1);
-    EXPECT_TRUE(fs::is_symlink(At("Verweis.doc")));
-    EXPECT_TRUE(fs::is_symlink(At("Sub/Schleife")));
-}
-
-TEST_F(Walk, StartFolderThatDoesNotExistFindsNothing) {
-    ProcessFiles(dlg, At("fehlt"), "*.*", 12, 2030);
-    EXPECT_EQ(dlg.state.CheckedCount, 0);
-    EXPECT_FALSE(Exists(At("fehlt")));
-}
-
-TEST_F(Walk, CancelRequestedBeforehandReturnsAtOnce) {
-    MakeFile(At("a.doc"), "a", Date(2008, 1, 1));
-    dlg.state.CancelRequested = true;
-    Run("*.doc");
-    EXPECT_EQ(dlg.state.CheckedCount, 0);
-    EXPECT_EQ(dlg.statusHistory, std::vector<std::string>{"Archivierung wird abgebrochen..."});
 }
 
 }  // namespace
-}  // namespace ardeko
+}  // namespace ardeko::testkit

@@ -1,186 +1,135 @@
 #pragma once
-// What the engine and wizard tests share: files with chosen dates, the protocol read back,
-// a dialog double and scripted answers to the message dialog.
+// What the engine and run tests share: files with chosen dates, the tree and the protocol read
+// back, and a loaded wizard over a faulty file system with scripted answers to its questions.
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <ctime>
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
+#include <iterator>
+#include <set>
 
-#include "archive/ArchiveDialog.h"
+#include "archive/FileWalk.h"
 #include "archive/Protocol.h"
-#include "platform/Types.h"
-#include "ui/Form.h"
-#include "ui/HeadlessUi.h"
+#include "platform/posix/PosixPorts.h"
+#include "testkit/FaultyFileSystem.h"
+#include "testkit/TestEnv.h"
+#include "wizard/frmArdeko.h"
 
 namespace ardeko::testkit {
 
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+using platform::LocalDateTime;
+
 // Protocol lines are written in the environment's code set; the texts compared here are UTF-8.
-inline const bool kUtf8Environment = [] {
-    setenv("LC_ALL", "C.UTF-8", 1);
-    return true;
-}();
+inline const bool kUtf8Environment = setenv("LC_ALL", "C.UTF-8", 1) == 0;
 
-inline platform::LocalDateTime Date(int y, int mo, int d, int h = 10, int mi = 0, int s = 0) {
-    return {y, mo, d, h, mi, s};
-}
+inline LocalDateTime Date(int y, int mo, int d, int h = 10, int mi = 0, int s = 0) { return {y, mo, d, h, mi, s}; }
 
-inline timespec ToTimespec(const platform::LocalDateTime& t) {
-    std::tm parts{};
-    parts.tm_year = t.year - 1900;
-    parts.tm_mon = t.month - 1;
-    parts.tm_mday = t.day;
-    parts.tm_hour = t.hour;
-    parts.tm_min = t.minute;
-    parts.tm_sec = t.second;
-    parts.tm_isdst = -1;
-    return timespec{std::mktime(&parts), 0};
-}
-
-// Sets the last-write and last-access time (local time).
-inline void SetTimes(const std::string& path, const platform::LocalDateTime& modified,
-                     const platform::LocalDateTime& accessed) {
-    const timespec times[2] = {ToTimespec(accessed), ToTimespec(modified)};
+// A file with this content, last written at `written` and read at `read` (local times, read
+// defaults to written); folders created as needed.
+inline void MakeFile(const std::string& path, const std::string& content, const LocalDateTime& written,
+                     std::optional<LocalDateTime> read = {}) {
+    auto spec = [](const LocalDateTime& t) {
+        std::tm p{.tm_sec = t.second, .tm_min = t.minute, .tm_hour = t.hour, .tm_mday = t.day, .tm_mon = t.month - 1,
+                  .tm_year = t.year - 1900, .tm_isdst = -1};
+        return timespec{std::mktime(&p), 0};
+    };
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+    const timespec times[2] = {spec(read.value_or(written)), spec(written)};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
-}
-
-// A file with this content, last written (and accessed) at `when`; folders created as needed.
-inline void MakeFile(const std::string& path, const std::string& content, const platform::LocalDateTime& when) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << content;
-    }
-    SetTimes(path, when, when);
 }
 
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-inline bool Exists(const std::string& path) { return std::filesystem::exists(std::filesystem::symlink_status(path)); }
-
-// The raw lines of the protocol file, without their CR LF.
-inline std::vector<std::string> ProtocolLines() {
-    std::vector<std::string> lines;
-    const std::string text = ReadFile(ArchiveProtocolPath());
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const auto end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
+// Every file and link below `folder` (links not followed), relative, sorted, joined by ", ".
+inline std::string Tree(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_symlink() || !e.is_directory()) names.insert(e.path().lexically_relative(folder).string());
+    return fmt::format("{}", fmt::join(names, ", "));
 }
 
-// The protocol lines without their time stamps ("dd.mm.yy hh:mm:ss - ").
-inline std::vector<std::string> ProtocolTexts() {
-    std::vector<std::string> texts;
-    for (const auto& line : ProtocolLines()) texts.push_back(line.size() >= 20 ? line.substr(20) : line);
-    return texts;
-}
-
-// A dialog whose options are plain fields.
-class FakeDialog : public ArchiveDialog {
-public:
-    ArchiveRunState state;
-    DateBasis dateBasis = DateBasis::LastModified;
-    FolderScheme scheme = FolderScheme::Year;
-    bool yearOption = true;
-    bool testRun = false;
-    bool confirmEach = false;
-    bool includeSubfolders = true;
-    std::string startFolder;
-    int monthIndex = 11;
-    std::string yearText = "2008";
-    std::vector<std::pair<std::string, bool>> fileTypes;
-    std::vector<std::string> statusHistory;
-    std::string runCaption = "Archivieren!";
-    bool busy = false;
-    // Runs when the status text changes (to act in the middle of a walk).
-    std::function<void(const std::string&)> onStatus;
-
-    ArchiveRunState& RunState() override { return state; }
-    DateBasis CurrentDateBasis() override { return dateBasis; }
-    FolderScheme CurrentFolderScheme() override { return scheme; }
-    bool TestRunSet() override { return testRun; }
-    bool ConfirmEachSet() override { return confirmEach; }
-    bool IncludeSubfoldersSet() override { return includeSubfolders; }
-    std::string MonthName(int index) override {
-        static const char* names[] = {"Januar", "Februar", "März",      "April",   "Mai",      "Juni",
-                                      "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
-        return names[index];
-    }
-    bool YearOptionSet() override { return yearOption; }
-    std::string StartFolderText() override { return startFolder; }
-    int MonthListIndex() override { return monthIndex; }
-    std::string YearText() override { return yearText; }
-    int FileTypeCount() override { return static_cast<int>(fileTypes.size()); }
-    std::string FileTypeText(int i) override { return fileTypes[static_cast<std::size_t>(i)].first; }
-    bool FileTypeTicked(int i) override { return fileTypes[static_cast<std::size_t>(i)].second; }
-    void SetStatus(const std::string& text) override {
-        statusHistory.push_back(text);
-        if (onStatus) onStatus(text);
-    }
-    std::string RunButtonCaption() override { return runCaption; }
-    void SetRunButtonCaption(const std::string& caption) override { runCaption = caption; }
-    void SetBusyPointer(bool b) override { busy = b; }
+// The wizard form as the dialog a walk runs in, keeping every status text it is given.
+struct RecordingWizard : frmArdeko {
+    Lines status;
+    void SetStatus(const std::string& text) override { frmArdeko::SetStatus(text); status.push_back(text); }
 };
 
-// Answers the message dialog frmMsgBoxEx from a queue: which button, and whether the
-// "don't show again" box is ticked.
-class DialogAnswers {
-public:
-    struct Answer {
-        int button;
-        bool dontAskAgain = false;
-    };
-    struct Shown {
-        std::string prompt;
-        bool checkBoxShown;
-        Answer given{0};
-    };
-
-    explicit DialogAnswers(ui::HeadlessUi& ui) {
-        ui.onModalByName["frmMsgBoxEx"] = [this](ui::Form& form) { Respond(form); };
+// The real file system behind a faulty one, an empty folder "Daten", and a wizard loaded for
+// Word (build 4266) on it, set to a real run. The clock says 4 December 2009.
+class ArchiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        env.ui.onModalByName["frmMsgBoxEx"] = [this](ui::Form& form) {
+            auto* box = dynamic_cast<ui::CheckBox*>(form.FindControl("cbDontShow"));
+            asked.push_back({dynamic_cast<ui::Label&>(*form.FindControl("lblPrompt")).Caption, box && box->Visible, 0});
+            ASSERT_FALSE(answers.empty()) << "unexpected question: " << asked.back().prompt;
+            asked.back().answer = answers.front();
+            answers.pop_front();
+            if (box) box->Value = asked.back().answer >= 256;
+            form.FindControl("btn" + std::to_string(asked.back().answer % 256))->PerformClick();
+        };
+        Open("Microsoft Word");
     }
-
-    std::deque<Answer> queue;
-    // Used when the queue is empty; 0 makes an unexpected question a test failure.
-    int fallbackButton = 0;
-    std::vector<Shown> shown;
-
-private:
-    void Respond(ui::Form& form) {
-        auto* prompt = dynamic_cast<ui::Label*>(form.FindControl("lblPrompt"));
-        auto* box = dynamic_cast<ui::CheckBox*>(form.FindControl("cbDontShow"));
-        shown.push_back({prompt ? prompt->Caption : "", box && box->Visible});
-        Answer a{fallbackButton};
-        if (!queue.empty()) {
-            a = queue.front();
-            queue.pop_front();
-        } else if (fallbackButton == 0) {
-            ADD_FAILURE() << "unexpected question: " << shown.back().prompt;
-            a.button = 2;
+    void Open(const std::string& host) {
+        fs::create_directories(root);
+        dlg.Unload();
+        (app = env.ConnectHost(host))->build = "4266";
+        dlg.Load();
+        dlg.lblSourcePath.Caption = root;
+        dlg.cbTest.Value = false;
+    }
+    void Walk(const std::string& pattern = "*.doc", std::int16_t month = 12, std::int16_t year = 2008) {
+        ProcessFiles(dlg, root, pattern, month, year);
+    }
+    std::string At(const std::string& relative) const { return root + "/" + relative; }
+    // Files below the start folder, their content their own name.
+    void Make(const Lines& relatives, const LocalDateTime& when) {
+        for (const auto& r : relatives) MakeFile(At(r), r, when);
+    }
+    std::string Counts() {  // checked/archived/errors
+        const auto& s = dlg.RunState();
+        return fmt::format("{}/{}/{}", s.CheckedCount, s.ArchivedCount, s.ErrorCount);
+    }
+    std::string Result() { return Counts() + ": " + Tree(root); }
+    // The protocol lines without their time stamps ("dd.mm.yy hh:mm:ss - "), joined by "|", with the
+    // scratch folder left out of paths: ".../Daten/a.doc" reads "Daten/a.doc".
+    std::string Protocol() const {
+        const std::string text = ReadFile(ArchiveProtocolPath()), scratch = env.dir / "";
+        std::string all;
+        for (std::size_t at = 0, end = 0; at < text.size(); at = end + 2) {
+            end = std::min(text.find("\r\n", at), text.size());
+            all += (all.empty() ? "" : "|") + text.substr(at + 20, end - at - 20);
         }
-        shown.back().given = a;
-        if (a.dontAskAgain && box) box->Value = true;
-        if (auto* button = form.FindControl("btn" + std::to_string(a.button))) button->PerformClick();
+        for (auto at = all.find(scratch); at != std::string::npos; at = all.find(scratch, at))
+            all.erase(at, scratch.size());
+        return all;
     }
+    const platform::StyledMsgBoxRequest& LastBox() const { return env.ui.styledBoxes.back(); }
+
+    std::unique_ptr<platform::FileSystem> real = platform::posix::MakePosixFileSystem();
+    FaultyFileSystem faulty{*real};
+    TestEnv env{&faulty};
+    std::string root = env.dir / "Daten";
+    std::shared_ptr<FakeApplication> app;
+    RecordingWizard dlg;
+    // Answers to the message dialog frmMsgBoxEx, taken in turn: the button (1 to 3), plus 256 when
+    // "don't ask again" is to be ticked; and the questions asked. A question without an answer
+    // left fails the test.
+    std::deque<int> answers;
+    struct Question { std::string prompt; bool checkBoxShown; int answer; };
+    std::vector<Question> asked;
 };
 
 }  // namespace ardeko::testkit

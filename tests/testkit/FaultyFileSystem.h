@@ -1,10 +1,8 @@
 #pragma once
-// A file system that fails on purpose: wraps any platform::FileSystem and makes chosen
-// operations fail on chosen paths, optionally only after some calls went through; and runs a
-// hook between a listing handing out an entry and the caller reading it (to make a file or a
-// folder vanish in the middle of a walk).
+// A file system that fails on purpose: wraps a real one, makes chosen operations fail on chosen
+// paths (optionally only after some calls went through), and lets a test change the tree between
+// a listing handing out an entry and the caller using it.
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -14,16 +12,16 @@ namespace ardeko::testkit {
 
 class FaultyFileSystem : public platform::FileSystem {
 public:
-    enum class Op { Copy, Remove, CreateDirectory, AppendLine, FileTime, OpenSearch, Attributes };
+    enum class Op { Copy, Remove, CreateDirectory, AppendLine, FileTime, OpenSearch };
 
     explicit FaultyFileSystem(platform::FileSystem& inner) : inner_(inner) {}
 
-    // From now on `op` fails on every path that contains `pathPart` ("" matches every path),
-    // once `afterCalls` matching calls have gone through. A copy matches on its source or its
-    // target; a failing search lists nothing; a failing file time or attribute read gives
-    // nothing.
-    void Fail(Op op, std::string pathPart, int afterCalls = 0,
-              std::string error = "Zugriff verweigert (simuliert)");
+    // From now on `op` fails on every path that contains `pathPart` ("" matches every path; a copy
+    // matches on its source or its target) once `afterCalls` matching calls have gone through.
+    // A failing search lists nothing; a failing file time read gives nothing.
+    void Fail(Op op, std::string pathPart, int afterCalls = 0) {
+        faults_.push_back({op, std::move(pathPart), afterCalls});
+    }
     void ClearFaults() { faults_.clear(); }
 
     // Runs after a listing of `folder` produced `entry` and before the caller sees it.
@@ -31,36 +29,62 @@ public:
     // Runs for each line about to be appended, also for one that is then made to fail.
     std::function<void(const std::string& line)> onAppend;
 
-    // How many calls of each kind were made (failed ones included).
-    int Calls(Op op) const;
-    // Number of failures that were injected.
-    int InjectedFailures() const { return injected_; }
-
     char separator() const override { return inner_.separator(); }
-    std::unique_ptr<platform::DirSearch> openSearch(const std::string& folder) override;
-    std::optional<platform::FileAttributes> attributes(const std::string& path) override;
-    std::optional<platform::LocalDateTime> fileTime(const std::string& path, platform::FileTimeKind kind) override;
-    platform::IoResult createDirectory(const std::string& path) override;
-    platform::IoResult copyFile(const std::string& from, const std::string& to) override;
-    platform::IoResult removeFile(const std::string& path) override;
-    platform::MoveResult moveFile(const std::string& from, const std::string& to) override;
-    platform::IoResult appendLine(const std::string& path, const std::string& line) override;
+    std::unique_ptr<platform::DirSearch> openSearch(const std::string& folder) override {
+        auto listing = Fails(Op::OpenSearch, folder) ? nullptr : inner_.openSearch(folder);
+        return std::make_unique<Search>(*this, std::move(listing), folder);
+    }
+    std::optional<platform::FileAttributes> attributes(const std::string& path) override {
+        return inner_.attributes(path);
+    }
+    std::optional<platform::LocalDateTime> fileTime(const std::string& path, platform::FileTimeKind kind) override {
+        return Fails(Op::FileTime, path) ? std::nullopt : inner_.fileTime(path, kind);
+    }
+    platform::IoResult createDirectory(const std::string& path) override {
+        return Fails(Op::CreateDirectory, path) ? Denied() : inner_.createDirectory(path);
+    }
+    platform::IoResult copyFile(const std::string& from, const std::string& to) override {
+        return Fails(Op::Copy, from + "\n" + to) ? Denied() : inner_.copyFile(from, to);
+    }
+    platform::IoResult removeFile(const std::string& path) override {
+        return Fails(Op::Remove, path) ? Denied() : inner_.removeFile(path);
+    }
+    // moveFile stays the base class's copy and removal through the two above, so a move fails at
+    // the stage a fault names.
+    platform::IoResult appendLine(const std::string& path, const std::string& line) override {
+        if (onAppend) onAppend(line);
+        return Fails(Op::AppendLine, path) ? Denied() : inner_.appendLine(path, line);
+    }
 
 private:
-    struct Fault {
-        Op op;
-        std::string pathPart;
-        int afterCalls;
-        std::string error;
-        int seen = 0;
+    struct Fault { Op op; std::string pathPart; int afterCalls, seen = 0; };
+
+    // The inner listing (or none) with the hook; times are read by path so that faults apply.
+    struct Search : platform::DirSearch {
+        Search(FaultyFileSystem& owner, std::unique_ptr<platform::DirSearch> listing, std::string in)
+            : fs(owner), inner(std::move(listing)), folder(std::move(in)) {}
+        bool next(platform::DirEntry& out) override {
+            if (!inner || !inner->next(out)) return false;
+            if (fs.onListed) fs.onListed(folder, out);
+            return true;
+        }
+        std::optional<platform::LocalDateTime> fileTime(const std::string& name, platform::FileTimeKind kind) override {
+            return fs.fileTime(folder + fs.separator() + name, kind);
+        }
+        FaultyFileSystem& fs;
+        std::unique_ptr<platform::DirSearch> inner;
+        std::string folder;
     };
-    // The error text when this call is to fail, else nothing.
-    std::optional<std::string> Check(Op op, const std::string& path, const std::string& other = {});
+
+    static platform::IoResult Denied() { return platform::IoResult::failure("Zugriff verweigert (simuliert)"); }
+    bool Fails(Op op, const std::string& paths) {
+        for (auto& f : faults_)
+            if (f.op == op && paths.find(f.pathPart) != std::string::npos && f.seen++ >= f.afterCalls) return true;
+        return false;
+    }
 
     platform::FileSystem& inner_;
     std::vector<Fault> faults_;
-    std::map<Op, int> calls_;
-    int injected_ = 0;
 };
 
 }  // namespace ardeko::testkit

@@ -1,212 +1,226 @@
 // The wizard form: what it shows after loading, its file-type lists and tick rules, the
-// remembered start folder, and the small buttons.
-#include <gtest/gtest.h>
+// remembered start folder; a whole run from its run button (protocol header and closing lines,
+// the summary box, the protocol opened afterwards, stopping a run) and the protocol buttons.
+#include "archive/WalkSupport.h"
 
-#include "testkit/TestEnv.h"
-#include "wizard/frmArdeko.h"
-
-namespace ardeko {
+namespace ardeko::testkit {
 namespace {
 
-std::vector<std::string> Texts(const ui::CheckListBox& list) {
-    std::vector<std::string> out;
-    for (const auto& item : list.Items) out.push_back(item.Text);
-    return out;
+// The file-type entries, "+" after each ticked one.
+std::string Types(const frmArdeko& f) {
+    std::string s;
+    for (const auto& item : f.lstFileTypes.Items)
+        s += (s.empty() ? "" : ", ") + item.Text + (item.Selected ? "+" : "");
+    return s;
 }
 
-std::vector<bool> Ticks(const ui::CheckListBox& list) {
-    std::vector<bool> out;
-    for (const auto& item : list.Items) out.push_back(item.Selected);
-    return out;
+// What a run reads of the form: the set option buttons and check boxes, month, year, file types.
+std::string Options(frmArdeko& f) {
+    std::string s;
+    for (ui::OptionButton* o : {&f.obCreated, &f.obEdited, &f.obAccessed, &f.obYear, &f.obYearMonth})
+        s += o->Value ? o->Name() + " " : "";
+    for (ui::CheckBox* c : {&f.cbSubDirs, &f.cbTest, &f.cbConfirm}) s += c->Value ? c->Name() + " " : "";
+    return s + f.clMonth.Text() + " " + f.clYear.Text() + " " + Types(f);
 }
 
-class Wizard : public ::testing::Test {
-protected:
-    testkit::TestEnv env;
-};
+using Wizard = ArchiveTest;  // connected to Word
 
-TEST_F(Wizard, LoadSetsTheDefaultsForTheDayItOpens) {
+TEST_F(Wizard, LoadSetsTheDefaultsForTheDayItOpensAndOpeningAgainStartsFromThemAndTheStartFolder) {
     env.clock.now = {2026, 12, 4, 9, 30, 0};
-    env.ConnectHost("Microsoft Word");
+    env.settings.Set("OffArdeko\\Word", "Startordner", "/home/anna/Berichte");
     frmArdeko f;
     f.Load();
-
-    EXPECT_EQ(f.HostAppName, "Word");
     EXPECT_EQ(f.Caption, " Veltrano Archivierungs-Assistent v3.00 für Word");
-    EXPECT_EQ(f.XPForm.Caption, f.Caption);
-    EXPECT_TRUE(f.XPForm.Attached);
-    EXPECT_EQ(f.btnCancel.ToolTipText, " Zurück zu Word");
-    EXPECT_EQ(f.lblSourcePath.Caption, "");
-    EXPECT_EQ(f.lblStatus.Caption, "");
-
-    EXPECT_TRUE(f.obEdited.Value);
-    EXPECT_FALSE(f.obCreated.Value);
-    EXPECT_FALSE(f.obAccessed.Value);
-    EXPECT_TRUE(f.obYear.Value);
-    EXPECT_FALSE(f.obYearMonth.Value);
-    EXPECT_TRUE(f.cbSubDirs.Value);
-    EXPECT_TRUE(f.cbTest.Value);
-    EXPECT_FALSE(f.cbConfirm.Value);
-
-    EXPECT_EQ(f.clMonth.ListCount(), 12);
-    EXPECT_EQ(f.clMonth.Items.front(), "Januar");
-    EXPECT_EQ(f.clMonth.Items[2], "März");
-    EXPECT_EQ(f.clMonth.Text(), "Dezember");
-    EXPECT_EQ(f.MonthNames[5], "Juni");
-
-    ASSERT_EQ(f.clYear.ListCount(), 31);
-    EXPECT_EQ(f.clYear.Items.front(), "2026");
-    EXPECT_EQ(f.clYear.Items.back(), "1996");
-    EXPECT_EQ(f.clYear.Text(), "2025");
-
-    EXPECT_EQ(Texts(f.lstFileTypes),
-              (std::vector<std::string>{"Dokumente (*.DOC*)", "Vorlagen (*.DOT*)", "Alle Dateien (*.*)"}));
-    EXPECT_EQ(Ticks(f.lstFileTypes), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(f.XPForm.Caption + "|" + f.btnCancel.ToolTipText, f.Caption + "| Zurück zu Word");
+    const std::string defaults =
+        "obEdited obYear cbSubDirs cbTest Dezember 2025 Dokumente (*.DOC*)+, Vorlagen (*.DOT*), Alle Dateien (*.*)";
+    EXPECT_EQ(Options(f), defaults);
     EXPECT_EQ(f.lstFileTypes.ListIndex, 0);
-
-    EXPECT_EQ(f.btnHelp.Caption, "Hilfe");
-    EXPECT_NE(f.btnHelp.ToolTipText.find("Dokumentation"), std::string::npos);
-    EXPECT_EQ(f.btnDoIt.Caption, "Archivieren!");
-    EXPECT_EQ(f.btnDoIt.ToolTipText, " Archivierung durchführen");
-    EXPECT_EQ(f.btnProto.ToolTipText, " Protokoll anzeigen");
-    EXPECT_EQ(f.btnDelProto.ToolTipText, " Protokoll löschen");
-    EXPECT_EQ(f.cbTest.ToolTipText, " Nicht archivieren, nur Testlauf und Protokoll");
-}
-
-TEST_F(Wizard, EnglishInterfaceTranslatesTheTaggedButtonsOnly) {
-    env.ConnectHost("Microsoft Excel", "16.0", 1);
-    frmArdeko f;
-    f.Load();
-    EXPECT_EQ(f.Caption, " Veltrano Archiving Wizard v3.00 für Excel");
-    EXPECT_EQ(f.btnHelp.Caption, "Help");
-    EXPECT_EQ(f.btnHelp.ToolTipText, " Click for documentation...");
-    EXPECT_EQ(f.btnInfo.Caption, "Info");
-    EXPECT_EQ(f.btnDoIt.Caption, "Archivieren!");
-    EXPECT_EQ(f.clMonth.Items.back(), "Dezember");
-    EXPECT_EQ(f.lstFileTypes.Items.back().Text, "Alle Dateien (*.*)");
-    EXPECT_EQ(f.MousePointer, ui::MousePointerDefault);
+    EXPECT_EQ(f.clYear.Items.front() + "-" + f.clYear.Items.back() + " " + f.clMonth.Items[2], "2026-1996 März");
+    f.obAccessed.Select();
+    f.obYearMonth.Select();
+    f.cbTest.Value = f.cbSubDirs.Value = false;
+    f.cbConfirm.Value = true;
+    f.clMonth.ListIndex = 3;
+    f.lstFileTypes.UserSetSelected(2, true);
+    f.lblSourcePath.Caption = f.lblStatus.Caption = "x";
+    f.btnCancel.PerformClick();
+    f.Load();  // a no-op if the close button had not unloaded the form
+    EXPECT_EQ(Options(f), defaults);
+    EXPECT_EQ(f.clMonth.ListCount() + f.clYear.ListCount(), 12 + 31);
+    EXPECT_EQ(f.lblSourcePath.Caption + "|" + f.lblStatus.Caption, "/home/anna/Berichte|");
+    // The start folder is remembered per host; a store that cannot be read leaves it empty.
+    frmArdeko excel, broken;
+    env.ConnectHost("Microsoft Excel");
+    excel.Load();
+    env.settings.failRead = true;
+    env.ConnectHost("Microsoft Word");
+    broken.Load();
+    EXPECT_EQ(excel.lblSourcePath.Caption + "|" + broken.lblSourcePath.Caption + "|" + Types(broken),
+              "||Dokumente (*.DOC*)+, Vorlagen (*.DOT*), Alle Dateien (*.*)");
 }
 
 TEST_F(Wizard, FileTypesPerHostAndHostVersion) {
-    struct Case {
-        const char* name;
-        const char* version;
-        std::vector<std::string> entries;
-    };
-    const std::vector<Case> cases = {
-        {"Microsoft Excel", "16.0", {"Arbeitsmappen (*.XLS*)", "Vorlagen (*.XLT*)", "Alle Dateien (*.*)"}},
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"Microsoft Excel", "16.0", "Excel: Arbeitsmappen (*.XLS*)+, Vorlagen (*.XLT*), Alle Dateien (*.*)"},
         {"Microsoft PowerPoint", "16.0",
-         {"Präsentationen (*.PPT*)", "Pack && Go (*.PPS*)", "Vorlagen (*.POT*)", "Alle Dateien (*.*)"}},
+         "PowerPoint: Präsentationen (*.PPT*)+, Pack && Go (*.PPS*), Vorlagen (*.POT*), Alle Dateien (*.*)"},
         {"Microsoft Access", "11.0",
-         {"Datenbanken (*.MDB)", "Assistenten (*.MDA)", "Bibliotheken (*.MDE)", "Alle Dateien (*.*)"}},
+         "Access: Datenbanken (*.MDB)+, Assistenten (*.MDA), Bibliotheken (*.MDE), Alle Dateien (*.*)"},
         {"Microsoft Access", "12.0",
-         {"Datenbanken (*.ACCDB)", "Assistenten (*.ACCDA)", "Bibliotheken (*.ACCDE)", "Alle Dateien (*.*)"}},
-        {"Microsoft Access", "16.0",
-         {"Datenbanken (*.ACCDB)", "Assistenten (*.ACCDA)", "Bibliotheken (*.ACCDE)", "Alle Dateien (*.*)"}},
-        {"Microsoft Outlook", "16.0", {"Alle Dateien (*.*)"}},
+         "Access: Datenbanken (*.ACCDB)+, Assistenten (*.ACCDA), Bibliotheken (*.ACCDE), Alle Dateien (*.*)"},
+        {nullptr, "", "Office: Alle Dateien (*.*)+"},  // no host: any other name
     };
-    for (const auto& c : cases) {
-        env.ConnectHost(c.name, c.version);
+    for (const auto& [name, version, types] : cases) {
+        if (name) env.ConnectHost(name, version);
+        else Module().HostApp.reset();
         frmArdeko f;
         f.Load();
-        EXPECT_EQ(Texts(f.lstFileTypes), c.entries) << c.name << " " << c.version;
-        EXPECT_TRUE(f.lstFileTypes.Items[0].Selected);
+        EXPECT_EQ(f.HostAppName + ": " + Types(f), types);
     }
-    // No host at all: the neutral name, only all files.
-    Module().HostApp.reset();
-    frmArdeko f;
-    f.Load();
-    EXPECT_EQ(f.HostAppName, "Office");
-    EXPECT_EQ(Texts(f.lstFileTypes), std::vector<std::string>{"Alle Dateien (*.*)"});
 }
 
 TEST_F(Wizard, TickRulesKeepAllFilesAndSpecificTypesApart) {
-    env.ConnectHost("Microsoft Word");
-    // Entries: 0 "Dokumente (*.DOC*)", 1 "Vorlagen (*.DOT*)", 2 "Alle Dateien (*.*)".
-    struct Case {
-        std::vector<bool> before;
-        int index;
-        bool tick;
-        std::vector<bool> after;
+    // Ticks of "Dokumente (*.DOC*)", "Vorlagen (*.DOT*)", "Alle Dateien (*.*)" before and after.
+    const std::tuple<const char*, int, bool, const char*> cases[] = {
+        {"110", 2, true, "001"},   // all files ticked: the only one
+        {"001", 1, true, "010"},   // a specific type clears all files
+        {"101", 0, false, "000"},  // clearing a type clears all files too
+        {"110", 1, false, "100"},  // nothing else changes
+        {"111", 2, false, "110"},  // clearing all files changes nothing else
     };
-    const std::vector<Case> cases = {
-        {{true, true, false}, 2, true, {false, false, true}},   // all files ticked: the only one
-        {{false, false, true}, 1, true, {false, true, false}},  // a specific type clears all files
-        {{true, false, true}, 0, false, {false, false, false}}, // clearing a type clears all files too
-        {{true, true, false}, 1, false, {true, false, false}},  // nothing else changes
-        {{true, true, true}, 2, false, {true, true, false}},    // clearing all files changes nothing else
-    };
-    for (const auto& c : cases) {
-        frmArdeko f;
-        f.Load();
-        for (std::size_t i = 0; i < c.before.size(); ++i) f.lstFileTypes.Items[i].Selected = c.before[i];
-        f.lstFileTypes.UserSetSelected(c.index, c.tick);
-        EXPECT_EQ(Ticks(f.lstFileTypes), c.after) << "entry " << c.index << (c.tick ? " ticked" : " cleared");
+    for (const auto& [before, index, tick, after] : cases) {
+        for (std::size_t i = 0; i < 3; ++i) dlg.lstFileTypes.Items[i].Selected = before[i] == '1';
+        dlg.lstFileTypes.UserSetSelected(index, tick);
+        std::string ticks;
+        for (const auto& item : dlg.lstFileTypes.Items) ticks += item.Selected ? '1' : '0';
+        EXPECT_EQ(ticks, after) << before << ": entry " << index << (tick ? " ticked" : " cleared");
     }
 }
 
-TEST_F(Wizard, StartFolderIsRememberedPerHost) {
-    env.settings.Set("OffArdeko\\Word", "Startordner", "/home/anna/Berichte");
-    env.ConnectHost("Microsoft Word");
-    frmArdeko word;
-    word.Load();
-    EXPECT_EQ(word.lblSourcePath.Caption, "/home/anna/Berichte");
+TEST_F(Wizard, ProtocolOfRunsWithTheirOptionsAppendedToOneFile) {
+    Make({"a.doc"}, Date(2008, 3, 1));
+    Make({"neu.doc"}, Date(2009, 3, 1));
+    dlg.cbTest.Value = true;
+    dlg.lstFileTypes.UserSetSelected(1, true);
+    dlg.btnDoIt.PerformClick();
+    EXPECT_EQ(Result(), "2/1/0: a.doc, neu.doc");
+    EXPECT_EQ(LastBox().prompt, "\r\nTestlauf abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert...");
+    EXPECT_EQ(LastBox().flags, 64 + 1024);
+    EXPECT_EQ(dlg.lblStatus.Caption + " " + dlg.btnDoIt.Caption, "Fertig... Archivieren!");
+    EXPECT_EQ(dlg.MousePointer, ui::MousePointerDefault);  // no longer busy
+    EXPECT_TRUE(dlg.LastClickStartedRun());
 
-    env.ConnectHost("Microsoft Excel");
-    frmArdeko excel;
-    excel.Load();
-    EXPECT_EQ(excel.lblSourcePath.Caption, "");
-
-    // A settings store that cannot be read leaves the path empty; the form still opens.
-    env.settings.failRead = true;
-    env.ConnectHost("Microsoft Word");
-    frmArdeko broken;
-    broken.Load();
-    EXPECT_EQ(broken.lblSourcePath.Caption, "");
-    EXPECT_EQ(broken.lstFileTypes.ListCount(), 3);
+    // The other options, on a host whose version and build cannot be read.
+    app->version.reset();
+    app->build.reset();
+    dlg.obCreated.Select();
+    dlg.obYearMonth.Select();
+    dlg.clMonth.ListIndex = 5;
+    dlg.clYear.SetText("2001");
+    dlg.lstFileTypes.UserSetSelected(1, false);
+    dlg.cbTest.Value = false;
+    dlg.btnDoIt.PerformClick();
+    const std::string dashes(75, '-');
+    EXPECT_EQ(ReadFile(ArchiveProtocolPath()).substr(0, 97), "04.12.09 18:47:15 - " + dashes + "\r\n");
+    EXPECT_EQ(Protocol(), dashes + "|Testlauf gestartet (Word 16.0 [4266])|Startordner: Daten|Archivieren bis: 12/2008|"
+                          "Archivieren nach: Änderungsdatum|Archivieren in: Jahresordner|Dateien: *.DOC*|"
+                          "Archiviert: Daten/a.doc (01.03.2008 10:00:00)|in 'Daten/~~~ 2008'|"
+                          "Archivierung von '*.DOC*' abgeschlossen...|Dateien: *.DOT*|"
+                          "Archivierung von '*.DOT*' abgeschlossen...|" +
+                          dashes + "|Archivierung gestartet (Word ?.??.?? [0.0])|Startordner: Daten|"
+                          "Archivieren bis: 6/2001|Archivieren nach: Erstellungsdatum|"
+                          "Archivieren in: Jahres/Monatsordner|"
+                          "Dateien: *.DOC*|Archivierung von '*.DOC*' abgeschlossen...");
+    ASSERT_EQ(env.shell.executed.size(), 1u);  // after the test run only, not after a real run without errors
+    EXPECT_EQ(env.shell.executed[0].file, ArchiveProtocolPath());
 }
 
-TEST_F(Wizard, OpeningAgainStartsFromTheDefaults) {
-    env.ConnectHost("Microsoft Word");
-    env.settings.Set("OffArdeko\\Word", "Startordner", "/daten");
-    frmArdeko f;
-    f.Load();
-    f.obAccessed.Select();
-    f.obYearMonth.Select();
-    f.cbTest.Value = false;
-    f.cbConfirm.Value = true;
-    f.cbSubDirs.Value = false;
-    f.clMonth.ListIndex = 3;
-    f.lstFileTypes.UserSetSelected(2, true);
-    f.lblStatus.Caption = "Fertig...";
-    f.btnCancel.PerformClick();
-    EXPECT_FALSE(f.Loaded());
-
-    f.Load();
-    EXPECT_TRUE(f.obEdited.Value);
-    EXPECT_FALSE(f.obAccessed.Value);
-    EXPECT_TRUE(f.obYear.Value);
-    EXPECT_FALSE(f.obYearMonth.Value);
-    EXPECT_TRUE(f.cbTest.Value);
-    EXPECT_FALSE(f.cbConfirm.Value);
-    EXPECT_TRUE(f.cbSubDirs.Value);
-    EXPECT_EQ(f.clMonth.ListIndex, 11);
-    EXPECT_EQ(f.clMonth.ListCount(), 12);
-    EXPECT_EQ(f.clYear.ListCount(), 31);
-    EXPECT_EQ(Ticks(f.lstFileTypes), (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(f.lblStatus.Caption, "");
-    EXPECT_EQ(f.lblSourcePath.Caption, "/daten");
+TEST_F(Wizard, NothingFoundIsAWarningAndErrorsShowTheStopSignAndTheProtocol) {
+    dlg.lblSourcePath.Caption = At("fehlt");  // whether the start folder exists is not checked
+    dlg.obAccessed.Select();
+    dlg.btnDoIt.PerformClick();
+    EXPECT_EQ(LastBox().flags, 48 + 1024);
+    EXPECT_NE(Protocol().find("|Archivieren nach: Zugriffsdatum|"), std::string::npos);
+    Make({"a.doc", "b.doc"}, Date(2008, 1, 1));
+    faulty.Fail(FaultyFileSystem::Op::Copy, "a.doc");
+    dlg.lblSourcePath.Caption = root;
+    dlg.btnDoIt.PerformClick();
+    EXPECT_EQ(LastBox().flags, 16 + 1024);
+    ASSERT_EQ(env.shell.executed.size(), 1u);  // only after the errors
+    EXPECT_EQ(env.shell.executed[0].file, ArchiveProtocolPath());
 }
 
-TEST_F(Wizard, LogoOpensTheWebSite) {
-    env.ConnectHost("Microsoft Word");
-    frmArdeko f;
-    f.Load();
-    f.imgLogo.PerformClick();
+TEST_F(Wizard, RunIsRefusedWithoutFileTypeFirstThenWithoutStartFolder) {
+    const std::tuple<bool, const char*, const char*> cases[] = {
+        {false, "", "Kein Dateityp markiert..."},
+        {false, "/daten", "Kein Dateityp markiert..."},
+        {true, "   ", "Bitte Startordner wählen..."}};
+    for (const auto& [ticked, folder, message] : cases) {
+        dlg.RunState() = {5, 4, 1, true};
+        dlg.lstFileTypes.Items[0].Selected = ticked;
+        dlg.lblSourcePath.Caption = folder;
+        dlg.btnDoIt.PerformClick();
+        EXPECT_EQ(LastBox().prompt, std::string("\r\n") + message);
+        EXPECT_EQ(LastBox().flags, 48 + 1024);
+        EXPECT_EQ(LastBox().title, "Veltrano Archivierungs-Assistent v3.00");
+        EXPECT_EQ(Counts() + " " + dlg.btnDoIt.Caption, "0/0/0 Archivieren!") << message;
+        EXPECT_FALSE(dlg.LastClickStartedRun());
+    }
+    EXPECT_EQ(env.ui.beeps, 3);
+    EXPECT_FALSE(fs::exists(ArchiveProtocolPath()));
+}
+
+TEST_F(Wizard, StopDuringTheSecondOfThreeTypesEndsTheRunAfterTheFileInHand) {
+    Make({"a.ppt", "b.pps", "Sub/c.pps", "c.pot"}, Date(2008, 1, 1));
+    Open("Microsoft PowerPoint");
+    dlg.lstFileTypes.UserSetSelected(1, true);
+    dlg.lstFileTypes.UserSetSelected(2, true);
+    // The user clicks "Stopp!" as the second type begins; the click arrives at the next pump.
+    faulty.onAppend = [&](const std::string& line) {
+        if (line.ends_with("Dateien: *.PPS*")) env.ui.Post([&] { dlg.btnDoIt.PerformClick(); });
+    };
+    dlg.btnDoIt.PerformClick();
+    EXPECT_EQ(Result(), "2/2/0: Sub/c.pps, c.pot, ~~~ 2008/a.ppt, ~~~ 2008/b.pps");
+    const std::string protocol = Protocol();
+    EXPECT_EQ(protocol.substr(protocol.find("|Dateien: *.PPS*")),
+              "|Dateien: *.PPS*|Archiviert: Daten/b.pps (01.01.2008 10:00:00)|in 'Daten/~~~ 2008'|"
+              "! Archivierung abgebrochen...");
+    EXPECT_NE(protocol.find("|Archivierung von '*.PPT*' abgeschlossen...|Dateien: *.PPS*"), std::string::npos);
+    EXPECT_EQ(dlg.lblStatus.Caption + " " + dlg.btnDoIt.Caption, "Abgebrochen... Archivieren!");
+    EXPECT_EQ(LastBox().flags, 48 + 1024);
+    EXPECT_TRUE(dlg.LastClickStartedRun());
+}
+
+TEST_F(Wizard, ProtocolButtons) {
+    const std::string path = ArchiveProtocolPath(), box = "\r\nProtokoll (" + path + ") ";
+    EXPECT_EQ(fs::path(path).filename(), "Protokoll Word-Archivierung.txt");  // one protocol per host
+    dlg.btnProto.PerformClick();
+    dlg.btnDelProto.PerformClick();
+    ASSERT_EQ(env.ui.styledBoxes.size(), 2u);
+    EXPECT_EQ(env.ui.styledBoxes[0].prompt + env.ui.styledBoxes[1].prompt,
+              box + "nicht gefunden..." + box + "nicht gefunden...");
+    EXPECT_EQ(LastBox().flags, 48 + 1024);
+
+    WritePROTO("Zeile");
+    dlg.btnProto.PerformClick();
     ASSERT_EQ(env.shell.executed.size(), 1u);
-    EXPECT_EQ(env.shell.executed[0].file, "https://www.example.com/");
-    EXPECT_FALSE(env.shell.executed[0].parameters.has_value());
+    EXPECT_EQ(env.shell.executed[0].file, path);
+    env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return 7; };  // "Nein"
+    dlg.btnDelProto.PerformClick();
+    EXPECT_EQ(LastBox().prompt, "\r\nProtokoll wirklich löschen?");
+    EXPECT_EQ(LastBox().flags, 32 + 1024);  // question icon; Yes and No come as German captions
+    EXPECT_TRUE(fs::exists(path));
+    env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return 6; };  // "Ja"
+    dlg.btnDelProto.PerformClick();
+    EXPECT_FALSE(fs::exists(path));
+    WritePROTO("Neu");  // the next line begins a new file
+    EXPECT_EQ(Protocol(), "Neu");
+    faulty.Fail(FaultyFileSystem::Op::Remove, "Protokoll");
+    dlg.btnDelProto.PerformClick();
+    EXPECT_EQ(LastBox().prompt, box + "konnte nicht gelöscht werden...");
+    EXPECT_TRUE(fs::exists(path));
 }
 
 }  // namespace
-}  // namespace ardeko
+}  // namespace ardeko::testkit
