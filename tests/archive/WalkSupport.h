@@ -36,14 +36,14 @@ inline LocalDateTime Date(int y, int mo, int d, int h = 10, int mi = 0, int s = 
 // defaults to written); folders created as needed.
 inline void MakeFile(const std::string& path, const std::string& content, const LocalDateTime& written,
                      std::optional<LocalDateTime> read = {}) {
-    auto spec = [](const LocalDateTime& t) {
+    auto toTimespec = [](const LocalDateTime& t) {
         std::tm p{.tm_sec = t.second, .tm_min = t.minute, .tm_hour = t.hour, .tm_mday = t.day, .tm_mon = t.month - 1,
                   .tm_year = t.year - 1900, .tm_isdst = -1};
         return timespec{std::mktime(&p), 0};
     };
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << content;
-    const timespec times[2] = {spec(read.value_or(written)), spec(written)};
+    const timespec times[2] = {toTimespec(read.value_or(written)), toTimespec(written)};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
 }
 
