@@ -147,7 +147,7 @@ private:
         if (scheme == FolderScheme::YearMonth && when->month >= 1 && when->month <= 12)
             monthName = dlg_.MonthName(when->month - 1);
         const std::string targetFolder = ArchiveTargetFolder(base, *when, scheme, monthName);
-        const std::string target = targetFolder + platform::Fs().separator() + name;
+        const std::string target = targetFolder + platform::Fs().separator() + FileNameFromPath(fullPath);
 
         if (CharacterCount(target) > MaxTargetPathLength) {
             SystemBeep();

@@ -37,16 +37,6 @@ int HeadlessUi::SystemMessageBox(const std::string& text, const std::string& tit
     return onSystemBox ? onSystemBox(systemBoxes.back()) : 1;
 }
 
-int HeadlessUi::FirstButtonResult(std::int32_t flags) {
-    switch (flags & 7) {
-        case 2: return 3;  // Abort
-        case 3:
-        case 4: return 6;  // Yes
-        case 5: return 4;  // Retry
-        default: return 1; // OK
-    }
-}
-
 int HeadlessUi::StyledMessageBox(const platform::StyledMsgBoxRequest& request) {
     styledBoxes.push_back(request);
     if (onStyledBox) return onStyledBox(request);

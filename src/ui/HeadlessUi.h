@@ -65,9 +65,6 @@ public:
     std::string BrowseForFolder(const std::string& title, const std::string& startFolder,
                                 bool newStyle) override;
 
-    // The result code of the first button of a standard button set (flags & 7).
-    static int FirstButtonResult(std::int32_t flags);
-
 private:
     std::deque<std::function<void()>> posted_;
 };
