@@ -1,343 +1,265 @@
-// The command line driven in-process: arguments fill the wizard, answers come through a pipe,
-// and the outcome shows in the exit status, the files on disk and the protocol.
+// The command line, driven in-process (arguments fill the wizard, answers come through a pipe)
+// and as the built program; the outcome shows in the exit status, the files and the protocol.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
-#include "AppsTestUtil.h"
 #include "Cli.h"
+#include "TerminalShell.h"
 #include "TerminalUi.h"
 #include "platform/posix/PosixPorts.h"
 #include "testkit/FaultyFileSystem.h"
 #include "testkit/TestEnv.h"
+#include "wizard/frmArdeko.h"
 
 namespace ardeko::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using clitest::Contains;
-using clitest::MakeFile;
-using clitest::ProtocolTexts;
-using clitest::ReadAll;
+constexpr auto npos = std::string::npos;
+
+// Writes a file dated (last change and access) to the 3rd of the given month.
+void MakeFile(const std::string& path, int year, int month, const std::string& content = "x") {
+    std::ofstream(path, std::ios::binary) << content;
+    std::tm tm{.tm_hour = 12, .tm_mday = 3, .tm_mon = month - 1, .tm_year = year - 1900, .tm_isdst = -1};
+    const timespec times[2]{{std::mktime(&tm), 0}, {std::mktime(&tm), 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 // The fake clock stands at 4 December 2009: the year list runs from 2009 down to 1979.
-class Cli {
-public:
-    explicit Cli(platform::FileSystem* fileSystem = nullptr) : env(fileSystem) {
-        fs::create_directories(Tree());
-    }
+struct Cli {
+    explicit Cli(platform::FileSystem* fileSystem = nullptr) : env(fileSystem) { fs::create_directories(Tree()); }
 
-    int Run(const std::vector<std::string>& args, const std::string& answers = "") {
-        clitest::PipedInput in(answers);
+    // "@" in the arguments stands for the tree; `answers` is all there is on standard input.
+    int Run(std::vector<std::string> args, const std::string& answers = "") {
+        for (auto& a : args)
+            if (a == "@") a = Tree();
+        int in[2];
+        EXPECT_TRUE(::pipe(in) == 0 && ::write(in[1], answers.data(), answers.size()) == ssize_t(answers.size()));
+        ::close(in[1]);
         out.str("");
         err.str("");
-        TerminalIo io;
-        io.inFd = in.fd();
-        io.out = &out;
-        io.err = &err;
-        TerminalUi ui(io);
-        return RunArdeko(args, ui, out, err);
+        TerminalUi ui(TerminalIo{in[0], &out, &err, false, false, 80});
+        const int code = RunArdeko(args, ui, out, err);
+        ::close(in[0]);
+        return code;
     }
-
     std::string Tree() const { return env.dir / "Ablage"; }
     std::string In(const std::string& rel) const { return Tree() + "/" + rel; }
-    std::string ProtocolPath(const std::string& host = "Word") const {
-        return env.dir / ("AppData/Veltrano/" + host + " Archivierungs-Assistent/Protokoll " + host +
-                          "-Archivierung.txt");
+    std::string Protocol(const std::string& host = "Word") const {
+        return env.dir / ("AppData/Veltrano/" + host + " Archivierungs-Assistent/Protokoll " + host + "-Archivierung.txt");
     }
-    std::vector<std::string> Protocol(const std::string& host = "Word") const {
-        return ProtocolTexts(ProtocolPath(host));
-    }
-    // The "Dateien: " lines: which list entries the run walked, in order.
-    std::vector<std::string> WalkedPatterns(const std::string& host = "Word") const {
-        std::vector<std::string> patterns;
-        for (const auto& line : Protocol(host))
-            if (line.rfind("Dateien: ", 0) == 0) patterns.push_back(line.substr(9));
-        return patterns;
+    bool Logged(const std::string& text, const std::string& host = "Word") const {
+        return ReadAll(Protocol(host)).find(" - " + text + "\r\n") != npos;
     }
 
     testkit::TestEnv env;
     std::ostringstream out, err;
 };
 
-TEST(CliUsage, BadArgumentsExitWithTwoAndWriteNothing) {
-    struct Case {
-        std::vector<std::string> args;
-        std::string message;
-    } cases[] = {
+TEST(CliUsage, BadArgumentsExitWithTwoAndTouchNothing) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{}, "Aufruf:"},
         {{"archive", "--until", "6/2008"}, "Der Startordner fehlt."},
         {{"archive", "@"}, "Die Angabe --until M/JJJJ fehlt"},
-        {{"archive", "@", "--until", "13/2008"}, "Ungültige Angabe --until '13/2008'"},
+        {{"archive", "@", "--until", "13/2008"}, "Ungültige Angabe --until '13/2008': erwartet Monat/Jahr, z.B. 6/2008."},
         {{"archive", "@", "--until", "0/2008"}, "Ungültige Angabe --until '0/2008'"},
-        {{"archive", "@", "--until", "6-2008"}, "Ungültige Angabe --until '6-2008'"},
-        {{"archive", "@", "--until", "6/08"}, "Ungültige Angabe --until '6/08'"},
-        {{"archive", "@", "--until", "Juni"}, "Ungültige Angabe --until 'Juni'"},
         {{"archive", "@", "--until", "6/1978"}, "Das Jahr 1978 ist nicht wählbar: erlaubt sind 1979 bis 2009."},
-        {{"archive", "@", "--until", "6/2010"}, "Das Jahr 2010 ist nicht wählbar"},
         {{"archive", "@", "--until", "6/2008", "--date", "heute"}, "Ungültige Angabe --date 'heute'"},
         {{"archive", "@", "--until", "6/2008", "--folders", "tag"}, "Ungültige Angabe --folders 'tag'"},
         {{"archive", "@", "--until", "6/2008", "--schnell"}, "Aufruf fehlerhaft"},
-        {{"archive", "@", "--until"}, "Aufruf fehlerhaft"},
         {{"archive", "/gibt/es/nicht", "--until", "6/2008"}, "Startordner nicht gefunden: /gibt/es/nicht"},
-        {{"archive", "@", "--until", "6/2008", "--host", "Word", "--type", "*.txt"}, "Unbekannter Dateityp '*.txt'"},
-        {{"protocol"}, "Die Aktion fehlt"},
+        {{"archive", "", "--until", "6/2008"}, "Bitte Startordner wählen..."},  // refused by the wizard's check
+        {{"archive", "@", "--until", "6/2008", "--host", "PowerPoint", "--type", "*.DOC*"},
+         "Unbekannter Dateityp '*.DOC*'. Die Liste für PowerPoint enthält:\n  *.PPT*    Präsentationen (*.PPT*)\n"},
         {{"protocol", "drucken"}, "Unbekannte Aktion 'drucken'"},
-        {{"kopieren"}, "Aufruf fehlerhaft"},
     };
-    for (auto& c : cases) {
+    for (const auto& [args, message] : cases) {
         Cli cli;
-        MakeFile(cli.In("alt.doc"), 2005, 3, 10);
-        for (auto& a : c.args)
-            if (a == "@") a = cli.Tree();
-        EXPECT_EQ(cli.Run(c.args), ExitUsage) << c.message;
-        EXPECT_NE(cli.err.str().find(c.message), std::string::npos) << cli.err.str();
-        EXPECT_FALSE(fs::exists(cli.ProtocolPath())) << c.message;
-        EXPECT_FALSE(fs::exists(cli.ProtocolPath("Office"))) << c.message;
-        EXPECT_TRUE(fs::exists(cli.In("alt.doc")));
+        EXPECT_EQ(cli.Run(args), ExitUsage) << message;
+        EXPECT_NE((cli.err.str() + cli.out.str()).find(message), npos) << cli.err.str() << cli.out.str();
+        EXPECT_FALSE(fs::exists(cli.env.dir / "AppData/Veltrano")) << message;  // no protocol written
     }
 }
 
-TEST(CliUsage, UnknownTypeListsTheHostsEntries) {
-    Cli cli;
-    EXPECT_EQ(cli.Run({"archive", cli.Tree(), "--until", "6/2008", "--host", "PowerPoint", "--type", "*.DOC*"}),
-              ExitUsage);
-    const std::string err = cli.err.str();
-    for (const char* entry : {"Präsentationen (*.PPT*)", "Pack && Go (*.PPS*)", "Vorlagen (*.POT*)",
-                              "Alle Dateien (*.*)", "*.PPS*"})
-        EXPECT_NE(err.find(entry), std::string::npos) << entry << "\n" << err;
-    EXPECT_NE(err.find("Die Liste für PowerPoint enthält:"), std::string::npos) << err;
-}
-
-TEST(CliUsage, HelpForEachCommandInGerman) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--help"}, {"-h"}, {"archive", "--help"}, {"protocol", "--help"}}) {
-        Cli cli;
-        EXPECT_EQ(cli.Run(args), ExitOk);
-        EXPECT_NE(cli.out.str().find("Aufruf"), std::string::npos);
-        EXPECT_EQ(cli.err.str(), "");
-    }
-    Cli cli;
-    cli.Run({"archive", "--help"});
-    for (const char* term : {"Testlauf", "Einzeln bestätigen", "Unterordner", "Abbrechen", "Stopp!"})
-        EXPECT_NE(cli.out.str().find(term), std::string::npos) << term;
-}
-
-TEST(CliTypes, TickOrderFollowsTheListRules) {
-    struct Case {
-        std::vector<std::string> types;
-        std::vector<std::string> walked;
-    } cases[] = {
-        {{}, {"*.DOC*"}},
-        {{"*.dot*"}, {"*.DOT*"}},
-        {{"*.DOT*", "*.DOC*"}, {"*.DOC*", "*.DOT*"}},  // list order, not argument order
-        {{"*.DOC*", "*.*"}, {"*.*"}},                  // all files clears the others
-        {{"*.*", "*.DOT*"}, {"*.DOT*"}},               // a specific type clears all files
-        {{"*.*"}, {"*.*"}},
-        {{"*.DOT*", "*.DOT*"}, {"*.DOT*"}},
+// Named types replace the first entry ticked at load and follow the list's rules: list order, not
+// argument order; letter case ignored; "*.*" and the specific types clear each other.
+TEST(CliArchive, OptionsAndTypesReachTheRunAndTheSummaryIsPrinted) {
+    struct Case { std::vector<std::string> options; std::string host, walked; std::vector<std::string> lines;
+                  std::string summary; int exit; bool moved, protocolShown; } cases[] = {
+        {{"--date", "created"}, "Office", "*.*|",  // a test run of all files, each made after 6/2008
+         {"Testlauf gestartet (Office ?.??.?? [0.0])", "Archivieren nach: Erstellungsdatum"},
+         "3 Datei(en) geprüft,  keine Dateien archiviert...", ExitOk, false, true},
+        {{"--date", "ACCESSED", "--folders", "month", "--no-subfolders", "--run", "--host", "Word"}, "Word", "*.DOC*|",
+         {"Archivierung gestartet (Word 16.0 [0.0])", "Archivieren bis: 6/2008", "Archivieren nach: Zugriffsdatum",
+          "Archivieren in: Jahres/Monatsordner"},
+         "Archivierung abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert...", ExitOk, true, false},
+        {{"--run", "--no-subfolders", "--host", "Word"}, "Word", "*.DOC*|",  // copying fails, see `faulty`
+         {"Archivieren nach: Änderungsdatum", "Archivieren in: Jahresordner"},
+         "archiviert.\n\nDabei sind 1 Fehler aufgetreten - bitte prüfen Sie das Protokoll...", ExitErrors, false, true},
+        {{"--type", "*.dot*", "--host", "Word"}, "Word", "*.DOT*|", {},
+         "Es wurden keine zu archivierenden Dateien gefunden...", ExitOk, false, false},
+        {{"--type", "*.DOT*", "--type", "*.DOC*", "--host", "Word"}, "Word", "*.DOC*|*.DOT*|", {}, "", ExitOk, false, true},
+        {{"--type", "*.DOC*", "--type", "*.*", "--host", "Word"}, "Word", "*.*|", {}, "", ExitOk, false, true},
+        {{"--type", "*.*", "--type", "*.DOT*", "--host", "Word"}, "Word", "*.DOT*|", {}, "", ExitOk, false, false},
     };
+    auto real = platform::posix::MakePosixFileSystem();
+    testkit::FaultyFileSystem faulty(*real);
+    faulty.Fail(testkit::FaultyFileSystem::Op::Copy, "Bericht.doc");
     for (const auto& c : cases) {
-        Cli cli;
-        std::vector<std::string> args{"archive", cli.Tree(), "--until", "6/2008", "--host", "Word"};
-        for (const auto& t : c.types) args.insert(args.end(), {"--type", t});
-        EXPECT_EQ(cli.Run(args), ExitOk);
-        EXPECT_EQ(cli.WalkedPatterns(), c.walked) << ::testing::PrintToString(c.types);
+        Cli cli(c.exit == ExitErrors ? &faulty : nullptr);
+        fs::create_directories(cli.In("Projekte"));
+        MakeFile(cli.In("Bericht.doc"), 2008, 6);
+        MakeFile(cli.In("Juli.doc"), 2008, 7);
+        MakeFile(cli.In("Projekte/Alt.doc"), 2001, 1);
+        std::vector<std::string> args{"archive", cli.Tree() + "/", "--until", "6/2008"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        EXPECT_EQ(cli.Run(args), c.exit) << c.walked << c.summary;
+        for (const auto& line : c.lines) EXPECT_TRUE(cli.Logged(line, c.host)) << line;
+        EXPECT_TRUE(cli.Logged("Startordner: " + cli.Tree(), c.host));
+        std::string walked, protocol = ReadAll(cli.Protocol(c.host));
+        for (auto at = protocol.find(" - Dateien: "); at != npos; at = protocol.find(" - Dateien: ", at + 1))
+            walked += protocol.substr(at + 12, protocol.find('\r', at) - at - 12) + "|";
+        EXPECT_EQ(walked, c.walked);
+        EXPECT_NE(cli.out.str().find(c.summary), npos) << cli.out.str();
+        EXPECT_EQ(std::pair(fs::exists(cli.In("~~~ 2008/~~~ 06 Juni/Bericht.doc")), fs::exists(cli.In("Bericht.doc"))),
+                  std::pair(c.moved, !c.moved));
+        EXPECT_TRUE(fs::exists(cli.In("Juli.doc")) && fs::exists(cli.In("Projekte/Alt.doc"))) << c.summary;
+        // A test run that found files and a run with errors show the protocol, a clean run does not.
+        EXPECT_EQ(cli.env.shell.executed.size(), c.protocolShown ? 1u : 0u) << c.summary;
     }
 }
 
-TEST(CliArchive, OptionsReachTheRun) {
-    Cli cli;
-    fs::create_directories(cli.In("Projekte"));
-    MakeFile(cli.In("Bericht.doc"), 2008, 6, 3);
-    MakeFile(cli.In("Juli.doc"), 2008, 7, 1);
-    MakeFile(cli.In("Projekte/Alt.doc"), 2001, 1, 15);
-    EXPECT_EQ(cli.Run({"archive", cli.Tree() + "/", "--until", "6/2008", "--folders", "month", "--date", "accessed",
-                       "--no-subfolders", "--run", "--host", "Word"}),
-              ExitOk);
-    EXPECT_TRUE(fs::exists(cli.In("~~~ 2008/~~~ 06 Juni/Bericht.doc")));
-    EXPECT_FALSE(fs::exists(cli.In("Bericht.doc")));
-    EXPECT_TRUE(fs::exists(cli.In("Juli.doc")));
-    EXPECT_TRUE(fs::exists(cli.In("Projekte/Alt.doc")));  // subfolders left out
-    const auto protocol = cli.Protocol();
-    for (const std::string& line : std::vector<std::string>{
-             "Archivierung gestartet (Word 16.0 [0.0])", "Startordner: " + cli.Tree(), "Archivieren bis: 6/2008",
-             "Archivieren nach: Zugriffsdatum", "Archivieren in: Jahres/Monatsordner"})
-        EXPECT_TRUE(Contains(protocol, line)) << line;
-    EXPECT_NE(cli.out.str().find("Archivierung abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert..."),
-              std::string::npos)
-        << cli.out.str();
-    // A real run without errors does not show the protocol.
-    EXPECT_TRUE(cli.env.shell.executed.empty());
-}
-
-TEST(CliArchive, TestRunIsTheDefaultAndShowsSummaryAndProtocol) {
-    Cli cli;
-    fs::create_directories(cli.In("Unter"));
-    MakeFile(cli.In("Unter/Alt.doc"), 2005, 3, 10);
-    EXPECT_EQ(cli.Run({"archive", cli.Tree(), "--until", "12/2008", "--host", "Word"}), ExitOk);
-    EXPECT_TRUE(fs::exists(cli.In("Unter/Alt.doc")));
-    EXPECT_FALSE(fs::exists(cli.In("Unter/~~~ 2005")));
-    const auto protocol = cli.Protocol();
-    EXPECT_TRUE(Contains(protocol, "Testlauf gestartet (Word 16.0 [0.0])"));
-    EXPECT_TRUE(Contains(protocol, "Archivieren nach: Änderungsdatum"));
-    EXPECT_TRUE(Contains(protocol, "Archivieren in: Jahresordner"));
-    EXPECT_EQ(cli.out.str(),
-              "*** Veltrano Archivierungs-Assistent v3.00 ***\n"
-              "Testlauf abgeschlossen - 1 Datei(en) geprüft, 1 Datei(en) archiviert...\n");
-    ASSERT_EQ(cli.env.shell.executed.size(), 1u);
-    EXPECT_EQ(cli.env.shell.executed[0].file, cli.ProtocolPath());
-}
-
-TEST(CliArchive, DateOptionNamesTheDateInTheHeader) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"created", "Erstellungsdatum"}, {"modified", "Änderungsdatum"}, {"ACCESSED", "Zugriffsdatum"}};
-    for (const auto& [option, name] : cases) {
-        Cli cli;
-        EXPECT_EQ(cli.Run({"archive", cli.Tree(), "--until", "6/2008", "--date", option}), ExitOk);
-        EXPECT_TRUE(Contains(cli.Protocol("Office"), std::string("Archivieren nach: ") + name)) << option;
-    }
-}
-
-TEST(CliArchive, HostChoosesTheProtocolFile) {
-    for (const char* host : {"Excel", "Office"}) {
-        Cli cli;
-        std::vector<std::string> args{"archive", cli.Tree(), "--until", "6/2008"};
-        if (std::string(host) != "Office") args.insert(args.end(), {"--host", host});
-        EXPECT_EQ(cli.Run(args), ExitOk);
-        EXPECT_TRUE(fs::exists(cli.ProtocolPath(host))) << host;
-        EXPECT_NE(cli.out.str().find("Es wurden keine zu archivierenden Dateien gefunden..."), std::string::npos);
-    }
-}
-
-TEST(CliArchive, RefusedRunExitsWithTwo) {
-    Cli cli;
-    EXPECT_EQ(cli.Run({"archive", "", "--until", "6/2008"}), ExitUsage);
-    EXPECT_NE(cli.out.str().find("Bitte Startordner wählen..."), std::string::npos);
-    EXPECT_FALSE(fs::exists(cli.ProtocolPath("Office")));
-}
-
-TEST(CliAnswers, ConfirmationFromAPipe) {
-    struct Case {
-        std::string answers;
-        int exit;
-        int archived;  // of the two due files
-    } cases[] = {
-        {"j\nj\n", ExitOk, 2},       {"ja\nnein\n", ExitOk, 1}, {"n\nn\n", ExitOk, 0},
-        {"a\n", ExitStopped, 0},     {"abbrechen\n", ExitStopped, 0},
-        {"", ExitStopped, 0},        // end of input: Abbrechen
-        {"j\n", ExitStopped, 1},     // input runs out at the second file
-    };
-    for (const auto& c : cases) {
-        Cli cli;
-        MakeFile(cli.In("a.doc"), 2005, 3, 10);
-        MakeFile(cli.In("b.doc"), 2006, 4, 11);
-        EXPECT_EQ(cli.Run({"archive", cli.Tree(), "--until", "6/2008", "--confirm", "--run", "--host", "Word"}, c.answers),
-                  c.exit)
-            << c.answers;
-        const int left = static_cast<int>(fs::exists(cli.In("a.doc"))) + static_cast<int>(fs::exists(cli.In("b.doc")));
-        EXPECT_EQ(2 - left, c.archived) << c.answers;
-        EXPECT_EQ(Contains(cli.Protocol(), "! Archivierung abgebrochen..."), c.exit == ExitStopped) << c.answers;
-    }
-}
-
-TEST(CliAnswers, ExistingTargetIsNeverOverwrittenUnasked) {
-    struct Case {
-        std::string answers;
-        int exit;
-        bool replaced;
-    } cases[] = {
-        {"", ExitStopped, false},  // end of input: Abbrechen
-        {"n\n", ExitOk, false},
-        {"a\n", ExitStopped, false},
-        {"j\n", ExitOk, true},
+// Three due files, asked about before each one (--confirm) or because each one's target exists.
+TEST(CliAnswers, PipedAnswersSilenceAndCtrlC) {
+    struct Case { bool confirm, interrupt; std::string answers; int exit, moved; } cases[] = {
+        {true, false, "J\n  n  \nja !\n", ExitOk, 2}, {true, false, "j\n", ExitStopped, 1},  // input ends at the second
+        {true, false, "a\n", ExitStopped, 0},   {false, false, "", ExitStopped, 0},   // end of input: Abbrechen
+        {false, false, "n\nnein\nj\n", ExitOk, 1}, {false, false, "abbrechen\n", ExitStopped, 0},
+        {false, false, "j!\n", ExitOk, 3},      // one answer for all three
+        {false, true, "j!\n", ExitStopped, 0},  // Ctrl+C before the run: it stops before its first file
     };
     for (const auto& c : cases) {
         Cli cli;
         fs::create_directories(cli.In("~~~ 2005"));
-        MakeFile(cli.In("~~~ 2005/a.doc"), 2005, 1, 1, "alt");
-        MakeFile(cli.In("a.doc"), 2005, 3, 10, "neu");
-        EXPECT_EQ(cli.Run({"archive", cli.Tree(), "--until", "6/2008", "--run", "--host", "Word"}, c.answers), c.exit)
-            << c.answers;
-        EXPECT_EQ(ReadAll(cli.In("~~~ 2005/a.doc")), c.replaced ? "neu" : "alt") << c.answers << cli.out.str() << ReadAll(cli.ProtocolPath());
-        EXPECT_EQ(fs::exists(cli.In("a.doc")), !c.replaced) << c.answers;
+        for (const std::string name : {"a.doc", "b.doc", "c.doc"}) {
+            if (!c.confirm) MakeFile(cli.In("~~~ 2005/" + name), 2005, 1, "alt");
+            MakeFile(cli.In(name), 2005, 3, "neu");
+        }
+        gInterruptRequested = c.interrupt;
+        const std::vector<std::string> args{"archive", "@", "--until", "6/2008", "--run", "--host", "Word",
+                                            c.confirm ? "--confirm" : "--run"};
+        EXPECT_EQ(cli.Run(args, c.answers), c.exit) << c.answers;
+        EXPECT_FALSE(gInterruptRequested);
+        int moved = 0;
+        for (const std::string name : {"a.doc", "b.doc", "c.doc"}) {
+            moved += !fs::exists(cli.In(name));
+            EXPECT_EQ(ReadAll(cli.In("~~~ 2005/" + name)), !fs::exists(cli.In(name)) ? "neu" : c.confirm ? "" : "alt");
+        }
+        EXPECT_EQ(moved, c.moved) << c.answers;
+        EXPECT_EQ(cli.Logged("! Archivierung abgebrochen..."), c.exit == ExitStopped) << c.answers;
+        EXPECT_EQ(cli.Logged("! Sicherheitsabfrage vor Überschreiben ausgeschaltet..."), c.moved == 3) << c.answers;
+        // Only the overwrite question offers the mark.
+        EXPECT_EQ(cli.out.str().find("[j]a / [n]ein / [a]bbrechen (mit \"!\" dahinter: Diese Meldung nicht mehr "
+                                     "anzeigen): ") != npos, !c.confirm && !c.interrupt) << cli.out.str();
     }
-}
-
-TEST(CliAnswers, DontAskAgainMarkCoversTheRestOfTheRun) {
-    Cli cli;
-    fs::create_directories(cli.In("~~~ 2005"));
-    for (const char* name : {"a.doc", "b.doc", "c.doc"}) {
-        MakeFile(cli.In(std::string("~~~ 2005/") + name), 2005, 1, 1, "alt");
-        MakeFile(cli.In(name), 2005, 3, 10, "neu");
-    }
-    // One answer for three existing targets.
-    EXPECT_EQ(cli.Run({"archive", cli.Tree(), "--until", "6/2008", "--run", "--host", "Word"}, "j!\n"), ExitOk);
-    for (const char* name : {"a.doc", "b.doc", "c.doc"})
-        EXPECT_EQ(ReadAll(cli.In(std::string("~~~ 2005/") + name)), "neu") << name;
-    const auto protocol = cli.Protocol();
-    EXPECT_TRUE(Contains(protocol, "! Sicherheitsabfrage vor Überschreiben ausgeschaltet..."));
-    const std::string out = cli.out.str();
-    EXPECT_EQ(out.find("Überschreiben?"), out.rfind("Überschreiben?"));  // asked once
-}
-
-TEST(CliExit, ErrorsCountedGiveOne) {
-    auto real = platform::posix::MakePosixFileSystem();
-    testkit::FaultyFileSystem faulty(*real);
-    Cli cli(&faulty);
-    MakeFile(cli.In("a.doc"), 2005, 3, 10);
-    faulty.Fail(testkit::FaultyFileSystem::Op::Copy, "a.doc");
-    EXPECT_EQ(cli.Run({"archive", cli.Tree(), "--until", "6/2008", "--run", "--host", "Word"}), ExitErrors);
-    EXPECT_TRUE(fs::exists(cli.In("a.doc")));
-    EXPECT_NE(cli.out.str().find("Dabei sind 1 Fehler aufgetreten"), std::string::npos) << cli.out.str();
-    // A run with errors shows the protocol.
-    EXPECT_EQ(cli.env.shell.executed.size(), 1u);
-}
-
-TEST(CliExit, InterruptStopsTheRunWithThree) {
-    Cli cli;
-    MakeFile(cli.In("a.doc"), 2005, 3, 10);
-    MakeFile(cli.In("b.doc"), 2005, 3, 10);
-    gInterruptRequested = true;  // as if Ctrl+C came before the first file
-    EXPECT_EQ(cli.Run({"archive", cli.Tree(), "--until", "6/2008", "--run", "--host", "Word"}), ExitStopped);
-    EXPECT_FALSE(gInterruptRequested);
-    EXPECT_TRUE(Contains(cli.Protocol(), "! Archivierung abgebrochen..."));
-    // The run pumps messages before its first walk, so it stops before touching a file.
-    EXPECT_TRUE(fs::exists(cli.In("a.doc")));
-    EXPECT_TRUE(fs::exists(cli.In("b.doc")));
-    EXPECT_NE(cli.out.str().find("Es wurden keine zu archivierenden Dateien gefunden..."), std::string::npos);
 }
 
 TEST(CliProtocol, PathShowAndDelete) {
     Cli cli;
     EXPECT_EQ(cli.Run({"protocol", "path", "--host", "Word"}), ExitOk);
-    EXPECT_EQ(cli.out.str(), cli.ProtocolPath() + "\n");
-
-    // Missing: the message names the full path.
+    EXPECT_EQ(cli.out.str(), cli.Protocol() + "\n");
     EXPECT_EQ(cli.Run({"protocol", "show", "--host", "Word"}), ExitErrors);
-    EXPECT_NE(cli.out.str().find("Protokoll (" + cli.ProtocolPath() + ") nicht gefunden..."), std::string::npos);
+    EXPECT_NE(cli.out.str().find("Protokoll (" + cli.Protocol() + ") nicht gefunden..."), npos) << cli.out.str();
     EXPECT_EQ(cli.Run({"protocol", "delete", "--host", "Word"}, "j\n"), ExitErrors);
-    EXPECT_NE(cli.out.str().find("nicht gefunden..."), std::string::npos);
-
-    ASSERT_EQ(cli.Run({"archive", cli.Tree(), "--until", "6/2008", "--host", "Word"}), ExitOk);
-    const std::string before = ReadAll(cli.ProtocolPath());
-    ASSERT_FALSE(before.empty());
-
+    ASSERT_EQ(cli.Run({"archive", "@", "--until", "6/2008", "--host", "Word"}), ExitOk);
+    cli.env.shell.executed.clear();
     EXPECT_EQ(cli.Run({"protocol", "show", "--host", "Word"}), ExitOk);
-    ASSERT_EQ(cli.env.shell.executed.size(), 1u);
-    EXPECT_EQ(cli.env.shell.executed[0].file, cli.ProtocolPath());
-
-    // No, and the end of input, keep the file.
+    EXPECT_EQ(cli.env.shell.executed.at(0).file, cli.Protocol());
+    // No and the end of input keep the file (the status tells whether it is gone).
     EXPECT_EQ(cli.Run({"protocol", "delete", "--host", "Word"}, "n\n"), ExitErrors);
-    EXPECT_NE(cli.out.str().find("Protokoll wirklich löschen?"), std::string::npos);
+    EXPECT_NE(cli.out.str().find("Protokoll wirklich löschen?\n[j]a / [n]ein: n\n"), npos) << cli.out.str();
     EXPECT_EQ(cli.Run({"protocol", "delete", "--host", "Word"}, ""), ExitErrors);
-    EXPECT_EQ(ReadAll(cli.ProtocolPath()), before);
-    // Another host's protocol is another file.
-    EXPECT_EQ(cli.Run({"protocol", "delete", "--host", "Excel"}, "j\n"), ExitErrors);
-    EXPECT_TRUE(fs::exists(cli.ProtocolPath()));
+    EXPECT_NE(cli.out.str().find("[j]a / [n]ein: (Ende der Eingabe)\n"), npos) << cli.out.str();
+    EXPECT_EQ(cli.Run({"protocol", "delete", "--host", "Word"}, "bitte\nja\n"), ExitOk);
+    EXPECT_EQ(cli.err.str(), "Antwort nicht verstanden: \"bitte\"\n");  // and the next line is read
+    EXPECT_FALSE(fs::exists(cli.Protocol()));
+}
 
-    EXPECT_EQ(cli.Run({"protocol", "delete", "--host", "Word"}, "ja\n"), ExitOk);
-    EXPECT_FALSE(fs::exists(cli.ProtocolPath()));
+// Runs `script` in a shell in `home`, where "$A" is the built program and no desktop is reachable.
+int Sh(const testkit::TempDir& home, const std::string& script) {
+    const char* dir = std::getenv("ARDEKO_BUILD_DIR");  // unset when run by hand from <build>/tests
+    const fs::path build = dir && *dir ? fs::path(dir) : fs::read_symlink("/proc/self/exe").parent_path().parent_path();
+    const int status = std::system(("cd '" + home.str() + "' || exit 99\nunset DISPLAY WAYLAND_DISPLAY ARDEKO_OPENER\n"
+                                    "export A='" + (build / "apps/ardeko/ardeko").string() +
+                                    "' XDG_CONFIG_HOME=\"$PWD\" XDG_DATA_HOME=\"$PWD\"\n" + script).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Program, PrintsTheProtocolOnAPlainTerminalAndStopsOnCtrlC) {
+    testkit::TempDir home;
+    const std::string run = "$A archive Ablage --until 6/2008 --host Word ", out = home / "out";
+    const std::string protocol = home / "Veltrano/Word Archivierungs-Assistent/Protokoll Word-Archivierung.txt";
+    fs::create_directories(home / "Ablage");
+    MakeFile(home / "Ablage/Bericht.doc", 2008, 6);
+    EXPECT_EQ(Sh(home, run + "</dev/null >out 2>err"), ExitOk) << ReadAll(home / "err");
+    EXPECT_NE(ReadAll(out).find("*** Veltrano Archivierungs-Assistent v3.00 ***\nTestlauf abgeschlossen - 1 Datei(en) "
+                                "geprüft, 1 Datei(en) archiviert...\n\n--- " + protocol + " ---\n"), npos) << ReadAll(out);
+    // The whole protocol, with the terminal's line ends.
+    EXPECT_TRUE(ReadAll(out).ends_with(" - Archivierung von '*.DOC*' abgeschlossen...\n"));
+    EXPECT_EQ(Sh(home, "$A archive Ablage --until 2008 >out 2>err"), ExitUsage);
+    EXPECT_EQ(ReadAll(out), "");  // the usage error goes to standard error
+    // Standard input stays open and silent, so the question waits until SIGINT arrives; `timeout`
+    // passes the signal on and starts the program with SIGINT at its default, as a terminal would.
+    EXPECT_EQ(Sh(home, "mkfifo in; timeout -s KILL 20 " + run + "--confirm --run <in >out 2>err & exec 3>in; "
+                       "for i in $(seq 500); do grep -q 'bbrechen: ' out && break; sleep 0.02; done; kill -INT $!; wait $!"),
+              ExitStopped);
+    EXPECT_TRUE(fs::exists(home / "Ablage/Bericht.doc"));
+    EXPECT_TRUE(ReadAll(protocol).ends_with(" - ! Archivierung abgebrochen...\r\n"));
+}
+
+// --- the terminal renderer and document opener ----------------------------------------------
+
+TEST(TerminalUi, ProgressLineAndBeepOnlyOnATerminalAndOnlyDuringARun) {
+    for (const bool terminal : {true, false}) {
+        Cli cli;
+        TerminalUi ui(TerminalIo{-1, &cli.out, &cli.err, terminal, terminal, 80});
+        frmArdeko form;
+        form.lblStatus.Caption = "Prüfe Datei 1...";
+        ui.AttachRunForm(&form);
+        ui.DoEvents();  // no run under way, no line
+        form.btnDoIt.Caption = "Stopp!";
+        ui.DoEvents();
+        ui.Beep();
+        ui.SystemMessageBox("Fertig", "T", 0);  // clears the line first
+        EXPECT_EQ(cli.err.str(), terminal ? "\rPrüfe Datei 1...\x1b[K\a\r\x1b[KT: Fertig\n" : "T: Fertig\n") << terminal;
+    }
+}
+
+TEST(TerminalShell, PlainTerminalPrintsAddressesADesktopGetsThem) {
+    for (const std::string desktop : {"", "DISPLAY", "WAYLAND_DISPLAY", "ARDEKO_OPENER"}) {
+        Cli cli;
+        cli.env.shell.environment[desktop] = ":0";
+        TerminalShell shell(cli.env.shell, cli.out);
+        EXPECT_GE(shell.ShellExecute({"https://www.example.com/", {}, "", 3}).instApp, 32);
+        // "C:" is a drive, not an address: on a plain terminal the missing file fails.
+        EXPECT_EQ(shell.ShellExecute({"C:\\fehlt.txt", {}, "", 3}).instApp >= 32, desktop != "");
+        EXPECT_EQ(cli.out.str(), desktop.empty() ? "https://www.example.com/\n" : "") << desktop;
+        EXPECT_EQ(cli.env.shell.executed.size(), desktop.empty() ? 0u : 2u) << desktop;
+    }
 }
 
 }  // namespace
