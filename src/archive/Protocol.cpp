@@ -31,6 +31,14 @@ bool ProtocolExists(const std::string& path) {
     }
 }
 
+// Both protocol buttons start here: false, after telling the user, when there is no protocol.
+bool ReportIfMissing(const std::string& path) {
+    if (ProtocolExists(path)) return true;
+    SystemBeep();
+    MsgBoxStd("Protokoll (" + path + ") nicht gefunden...", vbExclamation, Module().ProductTitle);
+    return false;
+}
+
 }  // namespace
 
 std::string ArchiveProtocolPath() {
@@ -74,11 +82,7 @@ void WritePROTO(std::initializer_list<std::string> texts) {
 void ShowProtocol() {
     try {
         const std::string path = ArchiveProtocolPath();
-        if (!ProtocolExists(path)) {
-            SystemBeep();
-            MsgBoxStd("Protokoll (" + path + ") nicht gefunden...", vbExclamation, Module().ProductTitle);
-            return;
-        }
+        if (!ReportIfMissing(path)) return;
         OpenDocument(path);
     } catch (...) {
     }
@@ -87,11 +91,7 @@ void ShowProtocol() {
 void DeleteProtocol() {
     try {
         const std::string path = ArchiveProtocolPath();
-        if (!ProtocolExists(path)) {
-            SystemBeep();
-            MsgBoxStd("Protokoll (" + path + ") nicht gefunden...", vbExclamation, Module().ProductTitle);
-            return;
-        }
+        if (!ReportIfMissing(path)) return;
         SystemBeep();
         const auto answer = MsgBoxStd("Protokoll wirklich löschen?", vbQuestion + vbYesNo, Module().ProductTitle);
         if (answer == vbNo || answer == vbOK) return;
