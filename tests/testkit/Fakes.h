@@ -1,7 +1,13 @@
 #pragma once
 // In-memory stand-ins for the platform ports that a test wants to control completely.
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -14,32 +20,49 @@
 
 namespace ardeko::testkit {
 
+template <class Map, class K>
+std::optional<typename Map::mapped_type> Lookup(const Map& m, const K& k) {
+    auto it = m.find(k);
+    return it == m.end() ? std::nullopt : std::optional(it->second);
+}
+
 class FakeSettings : public platform::SettingsStore {
 public:
-    using Key = std::tuple<std::string, std::string, std::string>;  // app, section, key
-    std::map<Key, std::string> values;
+    std::map<std::tuple<std::string, std::string, std::string>, std::string> values;  // app, section, key
     bool failSave = false;
     bool failRead = false;  // GetSetting throws, as a broken store would
 
     std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
-                           const std::string& def) override;
-    bool SaveSetting(const std::string& app, const std::string& section, const std::string& key,
-                     const std::string& value) override;
-    void Set(const std::string& section, const std::string& key, const std::string& value) {
-        values[{"Veltrano", section, key}] = value;
+                           const std::string& def) override {
+        if (failRead) throw std::runtime_error("settings store unreadable");
+        return Lookup(values, std::tuple(app, section, key)).value_or(def);
     }
-    std::optional<std::string> Get(const std::string& section, const std::string& key) const;
+    bool SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& value) override {
+        if (!failSave) values[{app, section, key}] = value;
+        return !failSave;
+    }
+    void Set(const std::string& section, const std::string& key, const std::string& v) { values[{"Veltrano", section, key}] = v; }
+    std::optional<std::string> Get(const std::string& section, const std::string& key) const {
+        return Lookup(values, std::tuple("Veltrano", section, key));
+    }
 };
 
 // A fixed "now" and German regional settings (1.234 and 12.03.2007 10:11:12).
 class FakeClock : public platform::ClockLocale {
 public:
     platform::LocalDateTime now{2009, 12, 4, 18, 47, 15};
-    char thousandsSeparator = '.';
 
     platform::LocalDateTime Now() override { return now; }
-    std::string FormatGrouped(std::int64_t value) override;
-    std::string FormatGeneralDate(const platform::LocalDateTime& when) override;
+    std::string FormatGrouped(std::int64_t value) override {
+        std::string digits = std::to_string(value < 0 ? -value : value), out = value < 0 ? "-" : "";
+        for (std::size_t i = 0; i < digits.size(); ++i) out += (i > 0 && (digits.size() - i) % 3 == 0 ? "." : "") + digits.substr(i, 1);
+        return out;
+    }
+    std::string FormatGeneralDate(const platform::LocalDateTime& t) override {
+        std::string s = fmt::format("{:02}.{:02}.{:04}", t.day, t.month, t.year);
+        return t.hour || t.minute || t.second ? s + fmt::format(" {:02}:{:02}:{:02}", t.hour, t.minute, t.second) : s;
+    }
 };
 
 class FakeShell : public platform::Shell {
@@ -54,58 +77,83 @@ public:
     std::uint32_t waitResult = platform::WAIT_TIMEOUT_;
     bool fileManagerStarts = true;
 
-    std::optional<std::string> SpecialFolder(int csidl) override;
-    platform::ShellExecResult ShellExecute(const platform::ShellExecRequest& request) override;
+    std::optional<std::string> SpecialFolder(int csidl) override { return Lookup(specialFolders, csidl); }
+    platform::ShellExecResult ShellExecute(const platform::ShellExecRequest& r) override { executed.push_back(r); return execResult; }
     std::uint32_t WaitForProcess(platform::ProcessHandle, std::uint32_t) override { return waitResult; }
     void CloseProcess(platform::ProcessHandle) override {}
-    bool OpenFolderInFileManager(const std::string& folder) override;
-    std::string Environ(const std::string& name) override;
+    bool OpenFolderInFileManager(const std::string& f) override { fileManagerCalls.push_back(f); return fileManagerStarts; }
+    std::string Environ(const std::string& name) override { return Lookup(environment, name).value_or(""); }
     std::string ProgramFolder() override { return programFolder; }
 };
 
 // A registry held in memory: hive + key path (case-insensitive) -> value name -> (type, bytes).
 class FakeRegistry : public platform::Registry {
 public:
-    struct Value {
-        std::uint32_t type;
-        std::string data;  // raw bytes; text values include their terminating NUL
-    };
-    void SetString(std::uint32_t hive, const std::string& key, const std::string& name,
-                   const std::string& text, std::uint32_t type = platform::REG_SZ_);
-    void SetDword(std::uint32_t hive, const std::string& key, const std::string& name, std::uint32_t v);
+    void SetString(std::uint32_t hive, const std::string& key, const std::string& name, const std::string& text,
+                   std::uint32_t type = platform::REG_SZ_) {
+        keys_[Id(hive, key)][Lower(name)] = {type, text + '\0'};  // text values include their terminating NUL
+    }
+    void SetDword(std::uint32_t hive, const std::string& key, const std::string& name, std::uint32_t v) {
+        std::string bytes(4, '\0');
+        std::memcpy(bytes.data(), &v, 4);
+        keys_[Id(hive, key)][Lower(name)] = {platform::REG_DWORD_, bytes};
+    }
     long openError = 0;  // when non-zero, every open fails with this code
     std::vector<std::tuple<std::uint32_t, std::string, std::uint32_t>> opens;  // hive, key, access
     int openHandles = 0;
 
-    long OpenKeyEx(std::uint32_t hive, const std::string& subKey, std::uint32_t access,
-                   platform::RegHandle& out) override;
+    long OpenKeyEx(std::uint32_t hive, const std::string& subKey, std::uint32_t access, platform::RegHandle& out) override {
+        opens.emplace_back(hive, subKey, access);
+        if (openError != 0) return openError;
+        if (!keys_.count(Id(hive, subKey))) return platform::ERROR_FILE_NOT_FOUND_;
+        handles_[out = next_++] = Id(hive, subKey);
+        ++openHandles;
+        return platform::ERROR_SUCCESS_;
+    }
     long QueryValueEx(platform::RegHandle key, const std::string& valueName, std::uint32_t capacity,
-                      std::uint32_t& type, std::string& data, std::uint32_t& size) override;
-    long CloseKey(platform::RegHandle key) override;
+                      std::uint32_t& type, std::string& data, std::uint32_t& size) override {
+        if (!handles_.count(key)) return platform::ERROR_INVALID_HANDLE_;
+        auto v = Lookup(keys_[handles_[key]], Lower(valueName));
+        if (!v) return platform::ERROR_FILE_NOT_FOUND_;
+        type = v->first, size = static_cast<std::uint32_t>(v->second.size());
+        if (size > capacity) return platform::ERROR_MORE_DATA_;
+        data = v->second;
+        return platform::ERROR_SUCCESS_;
+    }
+    long CloseKey(platform::RegHandle key) override {
+        if (handles_.erase(key) == 0) return platform::ERROR_INVALID_HANDLE_;
+        --openHandles;
+        return platform::ERROR_SUCCESS_;
+    }
 
 private:
-    std::map<std::string, std::map<std::string, Value>> keys_;  // "hive\\lower(key)" -> values
+    static std::string Lower(std::string s) {
+        std::ranges::transform(s, s.begin(), [](unsigned char c) { return std::tolower(c); });
+        return s;
+    }
+    static std::string Id(std::uint32_t hive, const std::string& key) { return fmt::format("{:x}\\{}", hive, Lower(key)); }
+    std::map<std::string, std::map<std::string, std::pair<std::uint32_t, std::string>>> keys_;  // "hive\\lower(key)" -> values
     std::map<platform::RegHandle, std::string> handles_;
     platform::RegHandle next_ = 1;
 };
 
-// A host Application whose members can be told to fail.
+// A host Application whose members can be told to fail: an empty value cannot be read. It has
+// no command bars and no normal template.
 class FakeApplication : public host::Application {
 public:
-    std::optional<std::string> name = "Microsoft Word";      // nothing: reading fails
-    std::optional<std::string> version = "16.0";
-    std::optional<std::string> build = "4266";
-    std::shared_ptr<host::CommandBars> commandBars;           // empty: reading fails
-    std::shared_ptr<host::Template> normalTemplate;           // empty: reading fails
+    std::optional<std::string> name = "Microsoft Word", version = "16.0", build = "4266";
 
-    std::string Name() override { return need(name, "Name"); }
-    std::string Version() override { return need(version, "Version"); }
-    std::string Build() override { return need(build, "Build"); }
-    std::shared_ptr<host::CommandBars> GetCommandBars() override;
-    std::shared_ptr<host::Template> NormalTemplate() override;
+    std::string Name() override { return Need(name, "Name"); }
+    std::string Version() override { return Need(version, "Version"); }
+    std::string Build() override { return Need(build, "Build"); }
+    std::shared_ptr<host::CommandBars> GetCommandBars() override { throw host::HostError("CommandBars not available"); }
+    std::shared_ptr<host::Template> NormalTemplate() override { throw host::HostError("NormalTemplate not available"); }
 
 private:
-    static std::string need(const std::optional<std::string>& v, const char* what);
+    static std::string Need(const std::optional<std::string>& v, const char* what) {
+        if (!v) throw host::HostError(std::string(what) + " cannot be read");
+        return *v;
+    }
 };
 
 }  // namespace ardeko::testkit

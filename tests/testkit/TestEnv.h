@@ -24,8 +24,7 @@ public:
     // product texts for `lang`.
     void ConnectHost(std::shared_ptr<host::Application> app, std::int16_t lang = 0);
     // A stand-in host of this name and version.
-    std::shared_ptr<FakeApplication> ConnectHost(const std::string& name, const std::string& version = "16.0",
-                                                 std::int16_t lang = 0);
+    std::shared_ptr<FakeApplication> ConnectHost(const std::string& name, const std::string& version = "16.0", std::int16_t lang = 0);
 
     ui::HeadlessUi ui;
     FakeSettings settings;
