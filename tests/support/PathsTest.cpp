@@ -11,17 +11,16 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-// Records directory creations (each one throwing, if told); the separator is the test's choice,
-// so the Windows shapes of paths (drives, backslashes, shares) are checked here too.
+// Records directory creations, throwing for every path that starts with "X"; the separator is the
+// test's choice, so the Windows shapes of paths (drives, backslashes, shares) are checked here too.
 struct RecordingFs : platform::FileSystem {
-    RecordingFs(char s, bool f) : sep(s), fail(f) {}
+    explicit RecordingFs(char s) : sep(s) {}
     char sep;
-    bool fail;
     Strings created;
     char separator() const override { return sep; }
     platform::IoResult createDirectory(const std::string& path) override {
         created.push_back(path);
-        if (fail) throw std::runtime_error("device not ready");
+        if (path.starts_with("X")) throw std::runtime_error("device not ready");
         return platform::IoResult::success();
     }
     std::unique_ptr<platform::DirSearch> openSearch(const std::string&) override { return nullptr; }
@@ -34,45 +33,31 @@ struct RecordingFs : platform::FileSystem {
 
 }  // namespace
 
-TEST(Paths, AddBackslashAddsAndStripBackslashRemovesOneSeparator) {
-    const std::tuple<char, const char*, const char*, const char*> cases[] = {  // path, added, stripped
-        {'\\', "", "", ""}, {'\\', "   ", "   ", "   "}, {'\\', "C:", "C:\\", "C:"}, {'\\', "\\", "\\", ""},
-        {'\\', "C:\\Daten", "C:\\Daten\\", "C:\\Daten"}, {'\\', "C:\\Daten\\\\", "C:\\Daten\\\\", "C:\\Daten\\"},
-        {'/', "/home/u/", "/home/u/", "/home/u"}, {'/', "/", "/", "/"}, {'/', "a\\", "a\\/", "a\\"},  // root stays
+// CreatePath makes every level top down, skipping the root and drives, and goes on past failures.
+TEST(Paths, OneSeparatorAddedOrStrippedAndEveryLevelCreated) {
+    const std::tuple<char, const char*, const char*, const char*, Strings> cases[] = {  // path, added, stripped, created
+        {'\\', "", "", "", {}}, {'\\', "   ", "   ", "   ", {"   "}}, {'\\', "C:", "C:\\", "C:", {"C:"}}, {'\\', "\\", "\\", "", {}},
+        {'\\', "C:\\A\\B\\", "C:\\A\\B\\", "C:\\A\\B", {"C:\\A", "C:\\A\\B"}}, {'\\', "A\\B", "A\\B\\", "A\\B", {"A", "A\\B"}},
+        {'\\', "C:\\Daten\\\\", "C:\\Daten\\\\", "C:\\Daten\\", {"C:\\Daten", "C:\\Daten\\"}},
+        {'\\', "\\\\server\\share", "\\\\server\\share\\", "\\\\server\\share", {"\\", "\\\\server", "\\\\server\\share"}},
+        {'\\', "X:\\A\\B", "X:\\A\\B\\", "X:\\A\\B", {"X:\\A", "X:\\A\\B"}},
+        {'/', "/home/u/", "/home/u/", "/home/u", {"/home", "/home/u"}}, {'/', "/", "/", "/", {"/"}},  // the root stays
+        {'/', "a\\", "a\\/", "a\\", {"a\\"}},
     };
-    for (const auto& [sep, path, added, stripped] : cases) {
-        RecordingFs rec(sep, false);
+    for (const auto& [sep, path, added, stripped, created] : cases) {
+        RecordingFs rec(sep);
         TestEnv env(&rec);
         EXPECT_EQ(AddBackslash(path) + "|" + StripBackslash(path), std::string(added) + "|" + stripped) << path;
-    }
-}
-
-TEST(CreatePath, CreatesEveryLevelTopDownSkippingRootsAndDrivesAndIgnoringFailures) {
-    const std::tuple<char, bool, const char*, Strings> cases[] = {
-        {'\\', false, "C:\\A\\B\\C\\", {"C:\\A", "C:\\A\\B", "C:\\A\\B\\C"}}, {'\\', false, "A\\B", {"A", "A\\B"}},
-        {'\\', false, "\\\\server\\share\\x", {"\\", "\\\\server", "\\\\server\\share", "\\\\server\\share\\x"}},
-        {'\\', true, "X:\\A\\B", {"X:\\A", "X:\\A\\B"}},
-        {'/', false, "/a/b/", {"/a", "/a/b"}}, {'/', false, "", {}},
-    };
-    for (const auto& [sep, fail, path, created] : cases) {
-        RecordingFs rec(sep, fail);
-        TestEnv env(&rec);
         EXPECT_TRUE(CreatePath(path));
         EXPECT_EQ(rec.created, created) << path;
     }
 }
 
 TEST(GetDataFolder, DiffersByHostAndLanguageAndExistsAfterwards) {
-    const std::tuple<const char*, std::int16_t, const char*> cases[] = {
-        {"Microsoft Word", 0, "AppData/Veltrano/Word Archivierungs-Assistent/"},
-        {"Microsoft Excel", 1, "AppData/Veltrano/Excel Archiving Wizard/"},
-    };
-    for (const auto& [host, lang, folder] : cases) {
-        TestEnv env;
-        env.ConnectHost(host, "16.0", lang);
-        EXPECT_EQ(GetDataFolder(), env.dir / folder);
-        EXPECT_TRUE(std::filesystem::is_directory(env.dir / folder));
-        EXPECT_EQ(env.ui.doEventsCalls, 1);
-        EXPECT_EQ(GetSpecialFolder(12345), "");  // a folder the shell does not know
-    }
+    TestEnv env;  // the German folder is where the command line's protocol goes
+    env.ConnectHost("Microsoft Excel", "16.0", 1);
+    EXPECT_EQ(GetDataFolder(), env.dir / "AppData/Veltrano/Excel Archiving Wizard/");
+    EXPECT_TRUE(std::filesystem::is_directory(env.dir / "AppData/Veltrano/Excel Archiving Wizard"));
+    EXPECT_EQ(env.ui.doEventsCalls, 1);
+    EXPECT_EQ(GetSpecialFolder(12345), "");  // a folder the shell does not know
 }
