@@ -75,20 +75,17 @@ protected:
             auto* box = dynamic_cast<ui::CheckBox*>(form.FindControl("cbDontShow"));
             asked.push_back({dynamic_cast<ui::Label&>(*form.FindControl("lblPrompt")).Caption, box && box->Visible, 0});
             ASSERT_FALSE(answers.empty()) << "unexpected question: " << asked.back().prompt;
-            asked.back().answer = answers.front();
-            answers.pop_front();
+            asked.back().answer = answers.front(), answers.pop_front();
             if (box) box->Value = asked.back().answer >= 256;
             form.FindControl("btn" + std::to_string(asked.back().answer % 256))->PerformClick();
         };
         Open("Microsoft Word");
     }
     void Open(const std::string& host) {
-        fs::create_directories(root);
-        dlg.Unload();
-        (app = env.ConnectHost(host))->build = "4266";
+        fs::create_directories(root), dlg.Unload();
+        app = env.ConnectHost(host);  // build 4266
         dlg.Load();
-        dlg.lblSourcePath.Caption = root;
-        dlg.cbTest.Value = false;
+        dlg.lblSourcePath.Caption = root, dlg.cbTest.Value = false;
     }
     void Walk(const std::string& pattern = "*.doc", std::int16_t month = 12, std::int16_t year = 2008) {
         ProcessFiles(dlg, root, pattern, month, year);
@@ -99,8 +96,7 @@ protected:
         for (const auto& r : relatives) MakeFile(At(r), r, when);
     }
     std::string Counts() {  // checked/archived/errors
-        const auto& s = dlg.RunState();
-        return fmt::format("{}/{}/{}", s.CheckedCount, s.ArchivedCount, s.ErrorCount);
+        return fmt::format("{}/{}/{}", dlg.RunState().CheckedCount, dlg.RunState().ArchivedCount, dlg.RunState().ErrorCount);
     }
     std::string Result() { return Counts() + ": " + Tree(root); }
     // The protocol lines without their time stamps ("dd.mm.yy hh:mm:ss - "), joined by "|", with the
