@@ -7,18 +7,15 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "testkit/TempDir.h"
 
 namespace ardeko::posixtest {
 
 inline void WriteFile(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
-
 inline std::string ReadFile(const std::string& path) {
-    std::ostringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // Sets (or, with nothing, unsets) an environment variable for the lifetime of the object.
