@@ -46,15 +46,12 @@ TEST_F(FileWalk, OnlyDueFilesOfThePatternAreTakenByTheChosenDate) {
     MakeFile(At("zugriff.doc"), "z", Date(2008, 7, 2), Date(2008, 1, 5));
     Walk("*.DOC*", 6, 2008);
     EXPECT_EQ(Result(), "4/2/0: alt.xls, neu.doc, zugriff.doc, ~~~ 2007/vorjahr.doc, ~~~ 2008/alt.doc");
-    dlg.obAccessed.Select();
-    Walk("*.DOC*", 6, 2008);
+    dlg.obAccessed.Select(), Walk("*.DOC*", 6, 2008);
     EXPECT_EQ(Result(), "6/3/0: alt.xls, neu.doc, ~~~ 2007/vorjahr.doc, ~~~ 2008/alt.doc, ~~~ 2008/zugriff.doc");
     // Files made just now were born after any cut-off in the past; a file that a second pattern
     // matches is counted again.
-    dlg.RunState() = {};
-    dlg.obCreated.Select();
-    Walk("*.*", 6, 2008);
-    Walk("*.DOC*", 6, 2008);
+    dlg.RunState() = {}, dlg.obCreated.Select();
+    Walk("*.*", 6, 2008), Walk("*.DOC*", 6, 2008);
     EXPECT_EQ(Counts(), "3/0/0");
 }
 
@@ -63,14 +60,12 @@ TEST_F(FileWalk, SubfoldersAreArchivedInPlaceAfterTheFilesAndArchiveAndHiddenEnt
     ArchiveProtocolPath();  // the data folder exists, as after any earlier run
     const long pumped = env.ui.doEventsCalls;
     Walk();
-    EXPECT_EQ(Result(), "3/3/0: .V/d.doc, .versteckt.doc, Projekte/Tief/~~~ 2007/c.doc, Projekte/~~~ 2007/b.doc, "
-                        "~~~ 2007/a.doc, ~~~ 2007/alt.doc");
+    EXPECT_EQ(Result(), "3/3/0: .V/d.doc, .versteckt.doc, Projekte/Tief/~~~ 2007/c.doc, Projekte/~~~ 2007/b.doc, ~~~ 2007/a.doc, ~~~ 2007/alt.doc");
     // Messages are pumped once per file and once per subfolder taken, and nowhere else.
     EXPECT_EQ(dlg.status, (Lines{"Prüfe Datei 1...", "Prüfe Verzeichnis 1...", "Prüfe Datei 2...", "Prüfe Verzeichnis 1...", "Prüfe Datei 3..."}));
     EXPECT_EQ(env.ui.doEventsCalls - pumped, 5);
     Make({"Projekte/neu.doc"}, Date(2007, 4, 1));
-    dlg.cbSubDirs.Value = false;
-    Walk();
+    dlg.cbSubDirs.Value = false, Walk();
     EXPECT_EQ(Counts(), "3/3/0");
 }
 
@@ -86,10 +81,8 @@ TEST_F(FileWalk, TestRunTouchesNothingAndOptionsChangedOnTheWayApplyToTheFilesTh
     };
     Walk();
     EXPECT_EQ(Result(), "4/3/0: Sub/Tiefer/~~~ 2008/~~~ 06 Juni/c.doc, Sub/neu.doc, Sub/~~~ 2008/~~~ 06 Juni/b.doc, a.doc");
-    EXPECT_EQ(Protocol(), "Archiviert: Daten/a.doc (29.02.2008)|in 'Daten/~~~ 2008'|"
-                          "Archiviert: Daten/Sub/b.doc (03.06.2008 09:15:07)|in 'Daten/Sub/~~~ 2008/~~~ 06 Juni'|"
-                          "Archiviert: Daten/Sub/Tiefer/c.doc (03.06.2008 09:15:07)|"
-                          "in 'Daten/Sub/Tiefer/~~~ 2008/~~~ 06 Juni'");
+    EXPECT_EQ(Protocol(), "Archiviert: Daten/a.doc (29.02.2008)|in 'Daten/~~~ 2008'|Archiviert: Daten/Sub/b.doc (03.06.2008 09:15:07)|"
+                          "in 'Daten/Sub/~~~ 2008/~~~ 06 Juni'|Archiviert: Daten/Sub/Tiefer/c.doc (03.06.2008 09:15:07)|in 'Daten/Sub/Tiefer/~~~ 2008/~~~ 06 Juni'");
 }
 
 TEST_F(FileWalk, TargetPathOf250CharactersIsTakenAnd251RefusedAlsoInATestRun) {
@@ -98,10 +91,8 @@ TEST_F(FileWalk, TargetPathOf250CharactersIsTakenAnd251RefusedAlsoInATestRun) {
     const std::size_t free = 250 - CharacterCount(At(folder + "/~~~ 2008/.doc"));
     const std::string ok = std::string(free, 'k') + ".doc", tooLong = std::string(free + 1, 'l') + ".doc";
     Make({folder + "/" + ok, folder + "/" + tooLong}, Date(2008, 1, 1));
-    dlg.cbTest.Value = true;  // the limit is checked before the test run
-    Walk();
-    dlg.cbTest.Value = false;
-    Walk();
+    dlg.cbTest.Value = true, Walk();  // the limit is checked before the test run
+    dlg.cbTest.Value = false, Walk();
     EXPECT_EQ(Result(), "4/2/0: " + folder + "/" + tooLong + ", " + folder + "/~~~ 2008/" + ok);
     EXPECT_EQ(LastBox().prompt + " " + std::to_string(LastBox().flags) + " " + std::to_string(env.ui.beeps),
               "\r\nPfad zu lang für Archivierung! " + std::to_string(48 + 1024) + " 2");
@@ -112,57 +103,45 @@ TEST_F(FileWalk, TargetPathOf250CharactersIsTakenAnd251RefusedAlsoInATestRun) {
 TEST_F(FileWalk, ConfirmationNoKeepsTheFileCancelEndsTheWalkYesMovesIt) {
     dlg.cbConfirm.Value = true;
     Make({"a.doc"}, Date(2008, 1, 1));
-    answers = {2};
-    Walk();
+    answers = {2}, Walk();
     EXPECT_EQ(asked.at(0).prompt, "Datei '" + At("a.doc") + "'\r\narchivieren in '" + At("~~~ 2008") + "'?");
     EXPECT_EQ(asked[0].checkBoxShown + env.ui.beeps, 0 + 1);
     EXPECT_EQ(Result() + " [" + Protocol() + "]", "1/0/0: a.doc []");
 
     Make({"b.doc", "Sub/c.doc"}, Date(2008, 1, 1));
-    answers = {3};
-    Walk();
+    answers = {3}, Walk();
     EXPECT_EQ(Result(), "2/0/0: Sub/c.doc, a.doc, b.doc");
     Walk();  // a walk that starts after a stop request returns at once
     EXPECT_EQ(Counts() + " " + dlg.lblStatus.Caption, "2/0/0 Archivierung wird abgebrochen...");
 
-    dlg.RunState() = {};
-    answers = {1, 1, 1};
-    Walk();
+    dlg.RunState() = {}, answers = {1, 1, 1}, Walk();
     EXPECT_EQ(Result(), "3/3/0: Sub/~~~ 2008/c.doc, ~~~ 2008/a.doc, ~~~ 2008/b.doc");
 }
 
 TEST_F(FileWalk, ExistingTargetAnswersAndTheCheckBoxThatEndsTheQuestion) {
     Make({"a.doc", "Sub/a.doc", "~~~ 2008/a.doc", "Sub/~~~ 2008/a.doc"}, Date(2008, 1, 1));
-    answers = {3};  // "Abbrechen" ends the walk: no second question
-    Walk();
-    dlg.RunState() = {};
-    answers = {1, 2 + 256};  // "Ja", then "Nein" with "don't ask again" ticked
-    Walk();
-    Walk();  // replaces without a question
+    answers = {3}, Walk();  // "Abbrechen" ends the walk: no second question
+    dlg.RunState() = {}, answers = {1, 2 + 256};  // "Ja", then "Nein" with "don't ask again" ticked
+    Walk(), Walk();  // the second replaces without a question
     ASSERT_EQ(asked.size(), 3u);
     EXPECT_EQ(asked[0].prompt, "Zieldatei '" + At("~~~ 2008/a.doc") + "' ist bereits vorhanden. Überschreiben?");
     EXPECT_EQ(asked[0].checkBoxShown + env.ui.beeps, 1 + 0);
-    EXPECT_EQ(Result() + " " + ReadFile(At("~~~ 2008/a.doc")) + ReadFile(At("Sub/~~~ 2008/a.doc")),
-              "3/2/0: Sub/~~~ 2008/a.doc, ~~~ 2008/a.doc a.docSub/a.doc");
+    EXPECT_EQ(Result() + " " + ReadFile(At("~~~ 2008/a.doc")) + ReadFile(At("Sub/~~~ 2008/a.doc")), "3/2/0: Sub/~~~ 2008/a.doc, ~~~ 2008/a.doc a.docSub/a.doc");
     const std::string notice = "! Zieldatei 'Daten/~~~ 2008/a.doc' ist bereits vorhanden...|",
                       subNotice = "! Zieldatei 'Daten/Sub/~~~ 2008/a.doc' ist bereits vorhanden...|",
                       replaced = "! Vorhandene Zieldatei wird überschrieben...|";
-    EXPECT_EQ(Protocol(), notice + notice + replaced +
-                              "Archiviert: Daten/a.doc (01.01.2008 10:00:00)|in 'Daten/~~~ 2008'|" +
-                              subNotice + "! Sicherheitsabfrage vor Überschreiben ausgeschaltet...|" +
-                              "! Vorhandene Zieldatei wird NICHT überschrieben...|" + subNotice + replaced +
-                              "Archiviert: Daten/Sub/a.doc (01.01.2008 10:00:00)|in 'Daten/Sub/~~~ 2008'");
+    EXPECT_EQ(Protocol(), notice + notice + replaced + "Archiviert: Daten/a.doc (01.01.2008 10:00:00)|in 'Daten/~~~ 2008'|" + subNotice +
+                              "! Sicherheitsabfrage vor Überschreiben ausgeschaltet...|! Vorhandene Zieldatei wird NICHT überschrieben...|" +
+                              subNotice + replaced + "Archiviert: Daten/Sub/a.doc (01.01.2008 10:00:00)|in 'Daten/Sub/~~~ 2008'");
 }
 
 TEST_F(FileWalk, OddNamesAreArchivedAndProtocolledAndLinksAreNeitherFollowedNorMoved) {
     const Lines names = {"Straße/Übersicht März.doc", "Straße/  zwei  Blanks .doc", "Straße/отчёт.doc", "Straße/報告.doc"};
     Make(names, Date(2008, 3, 1));
-    fs::create_directory_symlink(root, At("Straße/Schleife"));
-    fs::create_symlink(At(names[0]), At("Verweis.doc"));
+    fs::create_directory_symlink(root, At("Straße/Schleife")), fs::create_symlink(At(names[0]), At("Verweis.doc"));
     Walk();
-    EXPECT_EQ(Result(), "4/4/0: Straße/Schleife, Straße/~~~ 2008/  zwei  Blanks .doc, "
-                        "Straße/~~~ 2008/Übersicht März.doc, Straße/~~~ 2008/отчёт.doc, Straße/~~~ 2008/報告.doc, "
-                        "Verweis.doc");
+    EXPECT_EQ(Result(), "4/4/0: Straße/Schleife, Straße/~~~ 2008/  zwei  Blanks .doc, Straße/~~~ 2008/Übersicht März.doc, "
+                        "Straße/~~~ 2008/отчёт.doc, Straße/~~~ 2008/報告.doc, Verweis.doc");
     for (const auto& n : names)
         EXPECT_NE(Protocol().find("Archiviert: Daten/" + n + " (01.03.2008 10:00:00)"), std::string::npos) << n;
 }
@@ -171,10 +150,8 @@ TEST_F(FileWalk, FailedCopyKeepsTheSourceAndFailedDeletionBothCopiesEachAsOneErr
     Make({"a.doc", "Sub/b.doc"}, Date(2008, 1, 1));
     faulty.Fail(Op::Copy, At("a.doc")), faulty.Fail(Op::Remove, At("Sub/b.doc"));
     Walk();
-    EXPECT_EQ(Result() + " " + ReadFile(At("a.doc")) + ReadFile(At("Sub/b.doc")),
-              "2/0/2: Sub/b.doc, Sub/~~~ 2008/b.doc, a.doc a.docSub/b.doc");
-    EXPECT_EQ(Protocol(), "! Problem beim Verschieben von 'Daten/a.doc'|! nach 'Daten/~~~ 2008/a.doc'|"
-                          "! Zugriff verweigert (simuliert)|"
+    EXPECT_EQ(Result() + " " + ReadFile(At("a.doc")) + ReadFile(At("Sub/b.doc")), "2/0/2: Sub/b.doc, Sub/~~~ 2008/b.doc, a.doc a.docSub/b.doc");
+    EXPECT_EQ(Protocol(), "! Problem beim Verschieben von 'Daten/a.doc'|! nach 'Daten/~~~ 2008/a.doc'|! Zugriff verweigert (simuliert)|"
                           "! Problem beim Löschen von 'Daten/Sub/b.doc'|! Zugriff verweigert (simuliert)");
 }
 
@@ -194,8 +171,7 @@ TEST_F(FileWalk, VanishedOrUnreadableFilesFoldersAndProtocolArePassedOver) {
     EXPECT_EQ(Protocol(), "Archiviert: Daten/Bleibt/y.doc (01.01.2008 10:00:00)|in 'Daten/Bleibt/~~~ 2008'");
     // A protocol that cannot be written does not stop the walk either.
     Make({"Sub/b.doc"}, Date(2008, 1, 1));
-    faulty.Fail(Op::AppendLine, "");
-    Walk();
+    faulty.Fail(Op::AppendLine, ""), Walk();
     EXPECT_EQ(Result(), "6/3/0: Bleibt/~~~ 2008/y.doc, Gesperrt/z.doc, Sub/~~~ 2008/b.doc, zeitlos.doc, ~~~ 2008/da.doc");
     EXPECT_EQ(Protocol(), "Archiviert: Daten/Bleibt/y.doc (01.01.2008 10:00:00)|in 'Daten/Bleibt/~~~ 2008'");
 }

@@ -19,9 +19,7 @@ public:
     // From now on `op` fails on every path that contains `pathPart` ("" matches every path; a copy
     // matches on its source or its target) once `afterCalls` matching calls have gone through.
     // A failing search lists nothing; a failing file time read gives nothing.
-    void Fail(Op op, std::string pathPart, int afterCalls = 0) {
-        faults_.push_back({op, std::move(pathPart), afterCalls});
-    }
+    void Fail(Op op, std::string pathPart, int afterCalls = 0) { faults_.push_back({op, std::move(pathPart), afterCalls}); }
     void ClearFaults() { faults_.clear(); }
 
     // Runs after a listing of `folder` produced `entry` and before the caller sees it.
@@ -31,24 +29,17 @@ public:
 
     char separator() const override { return inner_.separator(); }
     std::unique_ptr<platform::DirSearch> openSearch(const std::string& folder) override {
-        auto listing = Fails(Op::OpenSearch, folder) ? nullptr : inner_.openSearch(folder);
-        return std::make_unique<Search>(*this, std::move(listing), folder);
+        return std::make_unique<Search>(*this, Fails(Op::OpenSearch, folder) ? nullptr : inner_.openSearch(folder), folder);
     }
-    std::optional<platform::FileAttributes> attributes(const std::string& path) override {
-        return inner_.attributes(path);
-    }
+    std::optional<platform::FileAttributes> attributes(const std::string& path) override { return inner_.attributes(path); }
     std::optional<platform::LocalDateTime> fileTime(const std::string& path, platform::FileTimeKind kind) override {
         return Fails(Op::FileTime, path) ? std::nullopt : inner_.fileTime(path, kind);
     }
-    platform::IoResult createDirectory(const std::string& path) override {
-        return Fails(Op::CreateDirectory, path) ? Denied() : inner_.createDirectory(path);
-    }
+    platform::IoResult createDirectory(const std::string& p) override { return Fails(Op::CreateDirectory, p) ? Denied() : inner_.createDirectory(p); }
     platform::IoResult copyFile(const std::string& from, const std::string& to) override {
         return Fails(Op::Copy, from + "\n" + to) ? Denied() : inner_.copyFile(from, to);
     }
-    platform::IoResult removeFile(const std::string& path) override {
-        return Fails(Op::Remove, path) ? Denied() : inner_.removeFile(path);
-    }
+    platform::IoResult removeFile(const std::string& p) override { return Fails(Op::Remove, p) ? Denied() : inner_.removeFile(p); }
     // moveFile stays the base class's copy and removal through the two above, so a move fails at
     // the stage a fault names.
     platform::IoResult appendLine(const std::string& path, const std::string& line) override {
@@ -61,8 +52,7 @@ private:
 
     // The inner listing (or none) with the hook; times are read by path so that faults apply.
     struct Search : platform::DirSearch {
-        Search(FaultyFileSystem& owner, std::unique_ptr<platform::DirSearch> listing, std::string in)
-            : fs(owner), inner(std::move(listing)), folder(std::move(in)) {}
+        Search(FaultyFileSystem& o, std::unique_ptr<platform::DirSearch> l, std::string in) : fs(o), inner(std::move(l)), folder(std::move(in)) {}
         bool next(platform::DirEntry& out) override {
             if (!inner || !inner->next(out)) return false;
             if (fs.onListed) fs.onListed(folder, out);
