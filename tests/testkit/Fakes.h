@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -94,9 +93,7 @@ public:
         keys_[Id(hive, key)][Lower(name)] = {type, text + '\0'};  // text values include their terminating NUL
     }
     void SetDword(std::uint32_t hive, const std::string& key, const std::string& name, std::uint32_t v) {
-        std::string bytes(4, '\0');
-        std::memcpy(bytes.data(), &v, 4);
-        keys_[Id(hive, key)][Lower(name)] = {platform::REG_DWORD_, bytes};
+        keys_[Id(hive, key)][Lower(name)] = {platform::REG_DWORD_, std::string(reinterpret_cast<const char*>(&v), 4)};
     }
     long openError = 0;  // when non-zero, every open fails with this code
     std::vector<std::tuple<std::uint32_t, std::string, std::uint32_t>> opens;  // hive, key, access

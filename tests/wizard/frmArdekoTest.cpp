@@ -32,14 +32,12 @@ TEST_F(Wizard, LoadSetsTheDefaultsForTheDayItOpensAndOpeningAgainStartsFromThemA
     f.Load();
     EXPECT_EQ(f.Caption + "|" + f.XPForm.Caption + "|" + f.btnCancel.ToolTipText,
               " Veltrano Archivierungs-Assistent v3.00 für Word| Veltrano Archivierungs-Assistent v3.00 für Word| Zurück zu Word");
-    const std::string defaults =
-        "obEdited obYear cbSubDirs cbTest Dezember 2025 Dokumente (*.DOC*)+, Vorlagen (*.DOT*), Alle Dateien (*.*)";
+    const std::string defaults = "obEdited obYear cbSubDirs cbTest Dezember 2025 Dokumente (*.DOC*)+, Vorlagen (*.DOT*), Alle Dateien (*.*)";
     EXPECT_EQ(Options(f), defaults);
     EXPECT_EQ(f.clYear.Items.front() + "-" + f.clYear.Items.back() + " " + f.clMonth.Items[2], "2026-1996 März");
     f.obAccessed.Select(), f.obYearMonth.Select(), f.lstFileTypes.UserSetSelected(2, true);
     f.cbTest.Value = f.cbSubDirs.Value = false, f.cbConfirm.Value = true, f.clMonth.ListIndex = 3;
-    f.lblSourcePath.Caption = f.lblStatus.Caption = "x";
-    f.btnCancel.PerformClick();
+    f.lblSourcePath.Caption = f.lblStatus.Caption = "x", f.btnCancel.PerformClick();
     f.Load();  // a no-op if the close button had not unloaded the form
     EXPECT_EQ(Options(f), defaults);
     EXPECT_EQ(f.clMonth.ListCount() + f.clYear.ListCount(), 12 + 31);
@@ -55,20 +53,16 @@ TEST_F(Wizard, LoadSetsTheDefaultsForTheDayItOpensAndOpeningAgainStartsFromThemA
 TEST_F(Wizard, FileTypesPerHostAndHostVersion) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"Microsoft Excel", "16.0", "Excel: Arbeitsmappen (*.XLS*)+, Vorlagen (*.XLT*), Alle Dateien (*.*)"},
-        {"Microsoft PowerPoint", "16.0",
-         "PowerPoint: Präsentationen (*.PPT*)+, Pack && Go (*.PPS*), Vorlagen (*.POT*), Alle Dateien (*.*)"},
-        {"Microsoft Access", "11.0",
-         "Access: Datenbanken (*.MDB)+, Assistenten (*.MDA), Bibliotheken (*.MDE), Alle Dateien (*.*)"},
-        {"Microsoft Access", "12.0",
-         "Access: Datenbanken (*.ACCDB)+, Assistenten (*.ACCDA), Bibliotheken (*.ACCDE), Alle Dateien (*.*)"},
+        {"Microsoft PowerPoint", "16.0", "PowerPoint: Präsentationen (*.PPT*)+, Pack && Go (*.PPS*), Vorlagen (*.POT*), Alle Dateien (*.*)"},
+        {"Microsoft Access", "11.0", "Access: Datenbanken (*.MDB)+, Assistenten (*.MDA), Bibliotheken (*.MDE), Alle Dateien (*.*)"},
+        {"Microsoft Access", "12.0", "Access: Datenbanken (*.ACCDB)+, Assistenten (*.ACCDA), Bibliotheken (*.ACCDE), Alle Dateien (*.*)"},
         {nullptr, "", "Office: Alle Dateien (*.*)+"},  // no host: any other name
     };
     for (const auto& [name, version, types] : cases) {
         if (name) env.ConnectHost(name, version);
         else Module().HostApp.reset();
-        frmArdeko f;
-        f.Load();
-        EXPECT_EQ(f.HostAppName + ": " + Types(f), types);
+        dlg.Unload(), dlg.Load();
+        EXPECT_EQ(dlg.HostAppName + ": " + Types(dlg), types);
     }
 }
 
@@ -91,8 +85,7 @@ TEST_F(Wizard, TickRulesKeepAllFilesAndSpecificTypesApart) {
 }
 
 TEST_F(Wizard, ProtocolOfRunsWithTheirOptionsAppendedToOneFile) {
-    Make({"a.doc"}, Date(2008, 3, 1));
-    Make({"neu.doc"}, Date(2009, 3, 1));
+    Make({"a.doc"}, Date(2008, 3, 1)), Make({"neu.doc"}, Date(2009, 3, 1));
     dlg.cbTest.Value = true, dlg.lstFileTypes.UserSetSelected(1, true), dlg.btnDoIt.PerformClick();
     EXPECT_EQ(Result(), "2/1/0: a.doc, neu.doc");
     EXPECT_EQ(LastBox().prompt, "\r\nTestlauf abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert...");
@@ -155,34 +148,27 @@ TEST_F(Wizard, StopDuringTheSecondOfThreeTypesEndsTheRunAfterTheFileInHand) {
     EXPECT_EQ(Result(), "2/2/0: Sub/c.pps, c.pot, ~~~ 2008/a.ppt, ~~~ 2008/b.pps");
     const std::string protocol = Protocol();
     EXPECT_EQ(protocol.substr(protocol.find("|Dateien: *.PPS*")),
-              "|Dateien: *.PPS*|Archiviert: Daten/b.pps (01.01.2008 10:00:00)|in 'Daten/~~~ 2008'|"
-              "! Archivierung abgebrochen...");
+              "|Dateien: *.PPS*|Archiviert: Daten/b.pps (01.01.2008 10:00:00)|in 'Daten/~~~ 2008'|! Archivierung abgebrochen...");
     EXPECT_NE(protocol.find("|Archivierung von '*.PPT*' abgeschlossen...|Dateien: *.PPS*"), std::string::npos);
     EXPECT_EQ(dlg.lblStatus.Caption + " " + dlg.btnDoIt.Caption, "Abgebrochen... Archivieren!");
-    EXPECT_EQ(LastBox().flags, 48 + 1024);
-    EXPECT_TRUE(dlg.LastClickStartedRun());
+    EXPECT_TRUE(LastBox().flags == 48 + 1024 && dlg.LastClickStartedRun());
 }
 
 TEST_F(Wizard, ProtocolButtons) {
     const std::string path = ArchiveProtocolPath(), box = "\r\nProtokoll (" + path + ") ";
     EXPECT_EQ(fs::path(path).filename(), "Protokoll Word-Archivierung.txt");  // one protocol per host
-    dlg.btnProto.PerformClick();
-    dlg.btnDelProto.PerformClick();
+    dlg.btnProto.PerformClick(), dlg.btnDelProto.PerformClick();
     ASSERT_EQ(env.ui.styledBoxes.size(), 2u);
-    EXPECT_EQ(env.ui.styledBoxes[0].prompt + env.ui.styledBoxes[1].prompt,
-              box + "nicht gefunden..." + box + "nicht gefunden...");
+    EXPECT_EQ(env.ui.styledBoxes[0].prompt + env.ui.styledBoxes[1].prompt, box + "nicht gefunden..." + box + "nicht gefunden...");
     EXPECT_EQ(LastBox().flags, 48 + 1024);
 
-    WritePROTO("Zeile");
-    dlg.btnProto.PerformClick();
+    WritePROTO("Zeile"), dlg.btnProto.PerformClick();
     EXPECT_EQ(env.shell.executed.at(0).file, path);
-    env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return 7; };  // "Nein"
-    dlg.btnDelProto.PerformClick();
+    env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return 7; }, dlg.btnDelProto.PerformClick();  // "Nein"
     EXPECT_EQ(LastBox().prompt, "\r\nProtokoll wirklich löschen?");
     EXPECT_EQ(LastBox().flags, 32 + 1024);  // question icon; Yes and No come as German captions
     EXPECT_TRUE(fs::exists(path));
-    env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return 6; };  // "Ja"
-    dlg.btnDelProto.PerformClick();
+    env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return 6; }, dlg.btnDelProto.PerformClick();  // "Ja"
     EXPECT_FALSE(fs::exists(path));
     WritePROTO("Neu");  // the next line begins a new file
     EXPECT_EQ(Protocol(), "Neu");
