@@ -186,8 +186,7 @@ TEST_F(FileWalk, RandomRunsNeverLoseAFile) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         auto pick = [&](std::size_t n) { return static_cast<int>(rng() % n); };
-        fs::remove_all(root), fs::create_directories(root), faulty.ClearFaults(), answers.clear(), asked.clear();
-        dlg.RunState() = {};
+        fs::remove_all(root), fs::create_directories(root), faulty.ClearFaults(), answers.clear(), asked.clear(), dlg.RunState() = {};
         std::map<std::string, std::pair<std::string, std::string>> sources;  // path -> content, archive path
         std::map<std::string, std::string> archived;                          // path -> content
         for (const auto& folder : {root, At("A"), At("A/B"), At("A/B/C"), At("D")})

@@ -82,19 +82,13 @@ protected:
         Open("Microsoft Word");
     }
     void Open(const std::string& host) {
-        fs::create_directories(root), dlg.Unload();
-        app = env.ConnectHost(host);  // build 4266
-        dlg.Load();
+        fs::create_directories(root), dlg.Unload(), app = env.ConnectHost(host), dlg.Load();  // build 4266
         dlg.lblSourcePath.Caption = root, dlg.cbTest.Value = false;
     }
-    void Walk(const std::string& pattern = "*.doc", std::int16_t month = 12, std::int16_t year = 2008) {
-        ProcessFiles(dlg, root, pattern, month, year);
-    }
+    void Walk(const std::string& pattern = "*.doc", std::int16_t mo = 12, std::int16_t y = 2008) { ProcessFiles(dlg, root, pattern, mo, y); }
     std::string At(const std::string& relative) const { return root + "/" + relative; }
     // Files below the start folder, their content their own name.
-    void Make(const Lines& relatives, const LocalDateTime& when) {
-        for (const auto& r : relatives) MakeFile(At(r), r, when);
-    }
+    void Make(const Lines& relatives, const LocalDateTime& when) { for (const auto& r : relatives) MakeFile(At(r), r, when); }
     std::string Counts() {  // checked/archived/errors
         return fmt::format("{}/{}/{}", dlg.RunState().CheckedCount, dlg.RunState().ArchivedCount, dlg.RunState().ErrorCount);
     }

@@ -100,8 +100,7 @@ struct FakeTemplate : host::Template, Failing {
 // whenever a command-bar control comes or goes.
 struct FakeOfficeHost : host::Application, Failing {
     FakeOfficeHost(std::string hostName, std::string hostVersion) : name(hostName), version(hostVersion) {
-        auto file = commandBars->Append(10, kFileMenuId);
-        for (int entry : {18, 23, 106, 3, 4}) file->Append(1, entry);
+        for (auto file = commandBars->Append(10, kFileMenuId); int entry : {18, 23, 106, 3, 4}) file->Append(1, entry);
         if (name.find("Word") != std::string::npos) normalTemplate = std::make_shared<FakeTemplate>();
         *commandBars->changed = [t = normalTemplate] { if (t) t->saved = false; };
     }

@@ -38,8 +38,7 @@ public:
     }
     bool SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& value) override {
-        if (!failSave) values[{app, section, key}] = value;
-        return !failSave;
+        return !failSave && (values[{app, section, key}] = value, true);
     }
     void Set(const std::string& section, const std::string& key, const std::string& v) { values[{"Veltrano", section, key}] = v; }
     std::optional<std::string> Get(const std::string& section, const std::string& key) const {
@@ -118,9 +117,7 @@ public:
         return platform::ERROR_SUCCESS_;
     }
     long CloseKey(platform::RegHandle key) override {
-        if (handles_.erase(key) == 0) return platform::ERROR_INVALID_HANDLE_;
-        --openHandles;
-        return platform::ERROR_SUCCESS_;
+        return handles_.erase(key) ? (--openHandles, platform::ERROR_SUCCESS_) : platform::ERROR_INVALID_HANDLE_;
     }
 
 private:
