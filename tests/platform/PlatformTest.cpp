@@ -1,5 +1,5 @@
-// The Linux ports against the real machine: files, environment variables set for one test, and
-// the root-only ways to make the file system fail for real.
+// The ports of this system: the Linux ones against the real machine (files, environment variables set
+// for one test, the root-only ways to make the file system fail for real), and the wildcard match.
 #include <fcntl.h>
 #include <locale.h>
 #include <signal.h>
@@ -184,11 +184,11 @@ protected:
     TempHome home;
     std::string user = home.config + "/Veltrano/HKEY_CURRENT_USER.reg", machine = home.dir / "HKEY_LOCAL_MACHINE.reg";
     ScopedEnv machineEnv{"ARDEKO_MACHINE_REGISTRY", home.home}, noDocs{"XDG_CONFIG_DIRS", home.dir / "none"};
+    bool userFolder = std::filesystem::create_directories(home.config + "/Veltrano");
     std::unique_ptr<Registry> reg = posix::MakePosixRegistry();
 };
 
 TEST_F(PosixRegistryTest, ReadsRegedit4Values) {
-    std::filesystem::create_directories(home.config + "/Veltrano");
     WriteFile(user, "REGEDIT4\r\n\r\n; a comment\r\n[HKEY_CURRENT_USER\\" + kKey + "]\r\n"
                     "\"Doku\"=\"C:\\\\Programme\\\\Handbuch \\\"neu\\\".pdf\"\r\n@=\"Standard\"\r\n\"Zahl\"=dword:0000002a\r\n"
                     "\"Pfad\"=hex(2):25,57,49,4e,44,49,52,25,5c,\\\r\n  e4,00\r\n\"Gr\xF6\xDF" "e\"=\"\xC4rger\"\r\n"
@@ -228,7 +228,6 @@ TEST_F(PosixRegistryTest, PersonalIsTheDocumentsFolder) {
     const std::string folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
     EXPECT_EQ(Query(HKCU, folders, "Personal", KEY_ALL_ACCESS_), "1:" + home.home + "/Documents" + '\0');
     // The desktop's folder configuration, then a value in the hive file win.
-    std::filesystem::create_directories(home.config + "/Veltrano");
     WriteFile(home.config + "/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
     EXPECT_EQ(Query(HKCU, folders, "Personal"), "1:" + home.home + "/Dokumente" + '\0');
     WriteFile(user, "REGEDIT4\n[HKEY_CURRENT_USER\\" + folders + "]\n\"Personal\"=\"/srv/Ablage\"\n");
@@ -343,10 +342,20 @@ TEST_F(PosixShellTest, WaitingForAStartedProgramAndSpecialFolders) {
     EXPECT_EQ(shell->WaitForProcess(r.process, 5000), WAIT_OBJECT_0_);
     shell->CloseProcess(r.process);
     EXPECT_EQ(shell->WaitForProcess(r.process, 10), WAIT_FAILED_);
-    EXPECT_EQ(shell->SpecialFolder(CSIDL_PERSONAL_), home.home + "/Documents");
     EXPECT_EQ(shell->SpecialFolder(CSIDL_APPDATA_).value_or("") + "|" + shell->SpecialFolder(36).value_or("none"), home.data + "|none");
     ScopedEnv relative("XDG_DATA_HOME", "relativ/daten");  // not absolute: ignored
     EXPECT_EQ(shell->SpecialFolder(CSIDL_APPDATA_), home.home + "/.local/share");
     ScopedEnv programDir("ARDEKO_PROGRAM_DIR", "/opt/ardeko/");
     EXPECT_EQ(shell->ProgramFolder(), "/opt/ardeko");
+}
+
+TEST(Wildcard, MatchesLikeWindowsFileSearch) {
+    const struct { const char *pattern, *name; bool match; } cases[] = {
+        {"*.DOC*", "Bericht.docx", true}, {"*.DOC*", "Bericht.dot", false}, {"*.DOC*", "doc", false},
+        {"*.*", "README", true}, {"*.ACCDB", "daten.accdb", true}, {"*.ACCDB", "daten.accdb.bak", false},
+        {"?.txt", "ä.txt", true}, {"?.txt", "ab.txt", false}, {"ÄRGER*", "ärger.doc", true},
+        {"Dokumentation für Word.*", "Dokumentation für Word", true}, {"a*b*c", "aXbYc", true}, {"a*b*c", "aXbY", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " vs " << c.name;
 }
