@@ -75,9 +75,7 @@ TEST_F(FileWalk, TestRunTouchesNothingAndOptionsChangedOnTheWayApplyToTheFilesTh
     Make({"Sub/neu.doc"}, Date(2009, 1, 1));
     dlg.cbTest.Value = dlg.cbConfirm.Value = true;  // a test run asks nothing
     faulty.onAppend = [&](const std::string& line) {
-        if (!line.ends_with("in '" + At("~~~ 2008") + "'")) return;
-        dlg.cbTest.Value = dlg.cbConfirm.Value = false;
-        dlg.obYearMonth.Select();
+        if (line.ends_with("in '" + At("~~~ 2008") + "'")) dlg.cbTest.Value = dlg.cbConfirm.Value = false, dlg.obYearMonth.Select();
     };
     Walk();
     EXPECT_EQ(Result(), "4/3/0: Sub/Tiefer/~~~ 2008/~~~ 06 Juni/c.doc, Sub/neu.doc, Sub/~~~ 2008/~~~ 06 Juni/b.doc, a.doc");
@@ -101,8 +99,7 @@ TEST_F(FileWalk, TargetPathOf250CharactersIsTakenAnd251RefusedAlsoInATestRun) {
 }
 
 TEST_F(FileWalk, ConfirmationNoKeepsTheFileCancelEndsTheWalkYesMovesIt) {
-    dlg.cbConfirm.Value = true;
-    Make({"a.doc"}, Date(2008, 1, 1));
+    dlg.cbConfirm.Value = true, Make({"a.doc"}, Date(2008, 1, 1));
     answers = {2}, Walk();
     EXPECT_EQ(asked.at(0).prompt, "Datei '" + At("a.doc") + "'\r\narchivieren in '" + At("~~~ 2008") + "'?");
     EXPECT_EQ(asked[0].checkBoxShown + env.ui.beeps, 0 + 1);

@@ -16,9 +16,7 @@ class TestEnv {
 public:
     // `fs` defaults to the real file system of this machine.
     explicit TestEnv(platform::FileSystem* fs = nullptr);
-    ~TestEnv();
-    TestEnv(const TestEnv&) = delete;
-    TestEnv& operator=(const TestEnv&) = delete;
+    ~TestEnv();  // not copyable: it owns its scratch folder
 
     // Makes `app` the connected host (as the connection event would) and recomputes the
     // product texts for `lang`.

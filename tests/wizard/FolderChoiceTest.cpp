@@ -14,8 +14,7 @@ const std::string kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\
 
 // A loaded wizard in the host, showing `shown` as its start folder.
 std::unique_ptr<frmArdeko> Wizard(TestEnv& env, const std::string& app, const std::string& shown) {
-    env.ConnectHost("Microsoft " + app, "16.0");
-    auto form = std::make_unique<frmArdeko>();
+    auto form = (env.ConnectHost("Microsoft " + app, "16.0"), std::make_unique<frmArdeko>());
     form->Load(), form->lblSourcePath.Caption = shown;
     return form;
 }

@@ -165,8 +165,8 @@ TEST_F(Wizard, ProtocolButtons) {
     WritePROTO("Zeile"), dlg.btnProto.PerformClick();
     EXPECT_EQ(env.shell.executed.at(0).file, path);
     env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return 7; }, dlg.btnDelProto.PerformClick();  // "Nein"
-    EXPECT_EQ(LastBox().prompt, "\r\nProtokoll wirklich löschen?");
-    EXPECT_EQ(LastBox().flags, 32 + 1024);  // question icon; Yes and No come as German captions
+    // A question icon; Yes and No come as German captions.
+    EXPECT_EQ(LastBox().prompt + " " + std::to_string(LastBox().flags), "\r\nProtokoll wirklich löschen? " + std::to_string(32 + 1024));
     EXPECT_TRUE(fs::exists(path));
     env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return 6; }, dlg.btnDelProto.PerformClick();  // "Ja"
     EXPECT_FALSE(fs::exists(path));
