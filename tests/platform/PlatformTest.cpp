@@ -184,7 +184,7 @@ protected:
     TempHome home;
     std::string user = home.config + "/Veltrano/HKEY_CURRENT_USER.reg", machine = home.dir / "HKEY_LOCAL_MACHINE.reg";
     ScopedEnv machineEnv{"ARDEKO_MACHINE_REGISTRY", home.home}, noDocs{"XDG_CONFIG_DIRS", home.dir / "none"};
-    bool userFolder = std::filesystem::create_directories(home.config + "/Veltrano");
+    bool userFolder = std::filesystem::create_directories(home.config + "/Veltrano");  // where the user hive goes
     std::unique_ptr<Registry> reg = posix::MakePosixRegistry();
 };
 
