@@ -164,7 +164,8 @@ TEST(AddinTest, RibbonIsTheGoldenFileAndItsCallbacksFollowTheLanguage) {
     for (const auto& [lang, id, image, label, screentip, supertip, shows] : cases) {
         SCOPED_TRACE(std::string(id ? id : "unreadable") + " / CurrLang " + std::to_string(lang));
         env.ConnectHost(Module().HostApp, static_cast<std::int16_t>(lang));
-        env.ui.shownForms.clear(), env.ui.styledBoxes.clear();
+        env.ui.shownForms.clear();
+        env.ui.styledBoxes.clear();
         FakeRibbonControl control(id ? id : "btnAARun");
         if (!id) control.failing.insert("Id");
         EXPECT_EQ(std::tie(image, label), std::make_tuple(wd.GetImage(control), wd.GetLabel(control)));

@@ -46,12 +46,14 @@ TEST_F(FileWalk, OnlyDueFilesOfThePatternAreTakenByTheChosenDate) {
     MakeFile(At("zugriff.doc"), "z", Date(2008, 7, 2), Date(2008, 1, 5));
     Walk("*.DOC*", 6, 2008);
     EXPECT_EQ(Result(), "4/2/0: alt.xls, neu.doc, zugriff.doc, ~~~ 2007/vorjahr.doc, ~~~ 2008/alt.doc");
-    dlg.obAccessed.Select(), Walk("*.DOC*", 6, 2008);
+    dlg.obAccessed.Select();
+    Walk("*.DOC*", 6, 2008);
     EXPECT_EQ(Result(), "6/3/0: alt.xls, neu.doc, ~~~ 2007/vorjahr.doc, ~~~ 2008/alt.doc, ~~~ 2008/zugriff.doc");
     // Files made just now were born after any cut-off in the past; a file that a second pattern
     // matches is counted again.
     dlg.RunState() = {}, dlg.obCreated.Select();
-    Walk("*.*", 6, 2008), Walk("*.DOC*", 6, 2008);
+    Walk("*.*", 6, 2008);
+    Walk("*.DOC*", 6, 2008);
     EXPECT_EQ(Counts(), "3/0/0");
 }
 
@@ -135,7 +137,8 @@ TEST_F(FileWalk, ExistingTargetAnswersAndTheCheckBoxThatEndsTheQuestion) {
 TEST_F(FileWalk, OddNamesAreArchivedAndProtocolledAndLinksAreNeitherFollowedNorMoved) {
     const Lines names = {"Straße/Übersicht März.doc", "Straße/  zwei  Blanks .doc", "Straße/отчёт.doc", "Straße/報告.doc"};
     Make(names, Date(2008, 3, 1));
-    fs::create_directory_symlink(root, At("Straße/Schleife")), fs::create_symlink(At(names[0]), At("Verweis.doc"));
+    fs::create_directory_symlink(root, At("Straße/Schleife"));
+    fs::create_symlink(At(names[0]), At("Verweis.doc"));
     Walk();
     EXPECT_EQ(Result(), "4/4/0: Straße/Schleife, Straße/~~~ 2008/  zwei  Blanks .doc, Straße/~~~ 2008/Übersicht März.doc, "
                         "Straße/~~~ 2008/отчёт.doc, Straße/~~~ 2008/報告.doc, Verweis.doc");
@@ -145,7 +148,8 @@ TEST_F(FileWalk, OddNamesAreArchivedAndProtocolledAndLinksAreNeitherFollowedNorM
 
 TEST_F(FileWalk, FailedCopyKeepsTheSourceAndFailedDeletionBothCopiesEachAsOneError) {
     Make({"a.doc", "Sub/b.doc"}, Date(2008, 1, 1));
-    faulty.Fail(Op::Copy, At("a.doc")), faulty.Fail(Op::Remove, At("Sub/b.doc"));
+    faulty.Fail(Op::Copy, At("a.doc"));
+    faulty.Fail(Op::Remove, At("Sub/b.doc"));
     Walk();
     EXPECT_EQ(Result() + " " + ReadFile(At("a.doc")) + ReadFile(At("Sub/b.doc")), "2/0/2: Sub/b.doc, Sub/~~~ 2008/b.doc, a.doc a.docSub/b.doc");
     EXPECT_EQ(Protocol(), "! Problem beim Verschieben von 'Daten/a.doc'|! nach 'Daten/~~~ 2008/a.doc'|! Zugriff verweigert (simuliert)|"
@@ -154,7 +158,8 @@ TEST_F(FileWalk, FailedCopyKeepsTheSourceAndFailedDeletionBothCopiesEachAsOneErr
 
 TEST_F(FileWalk, VanishedOrUnreadableFilesFoldersAndProtocolArePassedOver) {
     Make({"weg.doc", "da.doc", "Sub/x.doc", "Bleibt/y.doc", "zeitlos.doc", "Gesperrt/z.doc"}, Date(2008, 1, 1));
-    faulty.Fail(Op::FileTime, "zeitlos.doc"), faulty.Fail(Op::OpenSearch, "Gesperrt");
+    faulty.Fail(Op::FileTime, "zeitlos.doc");
+    faulty.Fail(Op::OpenSearch, "Gesperrt");
     int subSeen = 0;
     faulty.onListed = [&](const std::string& folder, const platform::DirEntry& e) {
         if (e.name == "weg.doc") fs::remove(folder + e.name);
@@ -168,7 +173,8 @@ TEST_F(FileWalk, VanishedOrUnreadableFilesFoldersAndProtocolArePassedOver) {
     EXPECT_EQ(Protocol(), "Archiviert: Daten/Bleibt/y.doc (01.01.2008 10:00:00)|in 'Daten/Bleibt/~~~ 2008'");
     // A protocol that cannot be written does not stop the walk either.
     Make({"Sub/b.doc"}, Date(2008, 1, 1));
-    faulty.Fail(Op::AppendLine, ""), Walk();
+    faulty.Fail(Op::AppendLine, "");
+    Walk();
     EXPECT_EQ(Result(), "6/3/0: Bleibt/~~~ 2008/y.doc, Gesperrt/z.doc, Sub/~~~ 2008/b.doc, zeitlos.doc, ~~~ 2008/da.doc");
     EXPECT_EQ(Protocol(), "Archiviert: Daten/Bleibt/y.doc (01.01.2008 10:00:00)|in 'Daten/Bleibt/~~~ 2008'");
 }
@@ -183,7 +189,12 @@ TEST_F(FileWalk, RandomRunsNeverLoseAFile) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         auto pick = [&](std::size_t n) { return static_cast<int>(rng() % n); };
-        fs::remove_all(root), fs::create_directories(root), faulty.ClearFaults(), answers.clear(), asked.clear(), dlg.RunState() = {};
+        fs::remove_all(root);
+        fs::create_directories(root);
+        faulty.ClearFaults();
+        answers.clear();
+        asked.clear();
+        dlg.RunState() = {};
         std::map<std::string, std::pair<std::string, std::string>> sources;  // path -> content, archive path
         std::map<std::string, std::string> archived;                          // path -> content
         for (const auto& folder : {root, At("A"), At("A/B"), At("A/B/C"), At("D")})

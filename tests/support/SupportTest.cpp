@@ -169,7 +169,10 @@ TEST(clsExecProg, LaunchesAsToldFailsBelowInstance32AndReleasesEachHandleOnce) {
     platform::ports().shell = &shell;
     auto runner = std::make_unique<clsExecProg>();
     EXPECT_FALSE(runner->IsRunning());  // no process yet: no wait (the shell's would time out)
-    runner->ProgName("editor"); runner->WorkDir("/tmp"); runner->WinMode(1); runner->ProgParas("  -n \"a b\"  ");
+    runner->ProgName("editor");
+    runner->WorkDir("/tmp");
+    runner->WinMode(1);
+    runner->ProgParas("  -n \"a b\"  ");
     shell.execResult = {31, 11};
     runner->ExecProg();
     EXPECT_EQ(LastLaunch(shell), "editor|  -n \"a b\"  |/tmp|1");

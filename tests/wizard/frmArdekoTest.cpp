@@ -35,7 +35,9 @@ TEST_F(Wizard, LoadSetsTheDefaultsForTheDayItOpensAndOpeningAgainStartsFromThemA
     const std::string defaults = "obEdited obYear cbSubDirs cbTest Dezember 2025 Dokumente (*.DOC*)+, Vorlagen (*.DOT*), Alle Dateien (*.*)";
     EXPECT_EQ(Options(f), defaults);
     EXPECT_EQ(f.clYear.Items.front() + "-" + f.clYear.Items.back() + " " + f.clMonth.Items[2], "2026-1996 März");
-    f.obAccessed.Select(), f.obYearMonth.Select(), f.lstFileTypes.UserSetSelected(2, true);
+    f.obAccessed.Select();
+    f.obYearMonth.Select();
+    f.lstFileTypes.UserSetSelected(2, true);
     f.cbTest.Value = f.cbSubDirs.Value = false, f.cbConfirm.Value = true, f.clMonth.ListIndex = 3;
     f.lblSourcePath.Caption = f.lblStatus.Caption = "x", f.btnCancel.PerformClick();
     f.Load();  // a no-op if the close button had not unloaded the form
@@ -44,7 +46,8 @@ TEST_F(Wizard, LoadSetsTheDefaultsForTheDayItOpensAndOpeningAgainStartsFromThemA
     EXPECT_EQ(f.lblSourcePath.Caption + "|" + f.lblStatus.Caption, "/home/anna/Berichte|");
     // The start folder is remembered per host; a store that cannot be read leaves it empty.
     frmArdeko excel, broken;
-    env.ConnectHost("Microsoft Excel"), excel.Load();
+    env.ConnectHost("Microsoft Excel");
+    excel.Load();
     env.settings.failRead = true, env.ConnectHost("Microsoft Word"), broken.Load();
     EXPECT_EQ(excel.lblSourcePath.Caption + "|" + broken.lblSourcePath.Caption + "|" + Types(broken),
               "||Dokumente (*.DOC*)+, Vorlagen (*.DOT*), Alle Dateien (*.*)");
@@ -61,7 +64,8 @@ TEST_F(Wizard, FileTypesPerHostAndHostVersion) {
     for (const auto& [name, version, types] : cases) {
         if (name) env.ConnectHost(name, version);
         else Module().HostApp.reset();
-        dlg.Unload(), dlg.Load();
+        dlg.Unload();
+        dlg.Load();
         EXPECT_EQ(dlg.HostAppName + ": " + Types(dlg), types);
     }
 }
@@ -85,7 +89,8 @@ TEST_F(Wizard, TickRulesKeepAllFilesAndSpecificTypesApart) {
 }
 
 TEST_F(Wizard, ProtocolOfRunsWithTheirOptionsAppendedToOneFile) {
-    Make({"a.doc"}, Date(2008, 3, 1)), Make({"neu.doc"}, Date(2009, 3, 1));
+    Make({"a.doc"}, Date(2008, 3, 1));
+    Make({"neu.doc"}, Date(2009, 3, 1));
     dlg.cbTest.Value = true, dlg.lstFileTypes.UserSetSelected(1, true), dlg.btnDoIt.PerformClick();
     EXPECT_EQ(Result(), "2/1/0: a.doc, neu.doc");
     EXPECT_EQ(LastBox().prompt, "\r\nTestlauf abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert...");
@@ -95,7 +100,10 @@ TEST_F(Wizard, ProtocolOfRunsWithTheirOptionsAppendedToOneFile) {
 
     // The other options, on a host whose version and build cannot be read.
     app->version.reset(), app->build.reset();
-    dlg.obCreated.Select(), dlg.obYearMonth.Select(), dlg.clMonth.ListIndex = 5, dlg.clYear.SetText("2001");
+    dlg.obCreated.Select();
+    dlg.obYearMonth.Select();
+    dlg.clMonth.ListIndex = 5;
+    dlg.clYear.SetText("2001");
     dlg.lstFileTypes.UserSetSelected(1, false), dlg.cbTest.Value = false, dlg.btnDoIt.PerformClick();
     const std::string dashes(75, '-');
     EXPECT_EQ(ReadFile(ArchiveProtocolPath()).substr(0, 97), "04.12.09 18:47:15 - " + dashes + "\r\n");
@@ -110,7 +118,8 @@ TEST_F(Wizard, ProtocolOfRunsWithTheirOptionsAppendedToOneFile) {
 
 TEST_F(Wizard, NothingFoundIsAWarningAndErrorsShowTheStopSignAndTheProtocol) {
     dlg.lblSourcePath.Caption = At("fehlt");  // whether the start folder exists is not checked
-    dlg.obAccessed.Select(), dlg.btnDoIt.PerformClick();
+    dlg.obAccessed.Select();
+    dlg.btnDoIt.PerformClick();
     EXPECT_EQ(LastBox().flags, 48 + 1024);
     EXPECT_NE(Protocol().find("|Archivieren nach: Zugriffsdatum|"), std::string::npos);
     Make({"a.doc", "b.doc"}, Date(2008, 1, 1));
@@ -139,7 +148,8 @@ TEST_F(Wizard, RunIsRefusedWithoutFileTypeFirstThenWithoutStartFolder) {
 TEST_F(Wizard, StopDuringTheSecondOfThreeTypesEndsTheRunAfterTheFileInHand) {
     Make({"a.ppt", "b.pps", "Sub/c.pps", "c.pot"}, Date(2008, 1, 1));
     Open("Microsoft PowerPoint");
-    dlg.lstFileTypes.UserSetSelected(1, true), dlg.lstFileTypes.UserSetSelected(2, true);
+    dlg.lstFileTypes.UserSetSelected(1, true);
+    dlg.lstFileTypes.UserSetSelected(2, true);
     // The user clicks "Stopp!" as the second type begins; the click arrives at the next pump.
     faulty.onAppend = [&](const std::string& line) {
         if (line.ends_with("Dateien: *.PPS*")) env.ui.Post([&] { dlg.btnDoIt.PerformClick(); });
@@ -157,12 +167,14 @@ TEST_F(Wizard, StopDuringTheSecondOfThreeTypesEndsTheRunAfterTheFileInHand) {
 TEST_F(Wizard, ProtocolButtons) {
     const std::string path = ArchiveProtocolPath(), box = "\r\nProtokoll (" + path + ") ";
     EXPECT_EQ(fs::path(path).filename(), "Protokoll Word-Archivierung.txt");  // one protocol per host
-    dlg.btnProto.PerformClick(), dlg.btnDelProto.PerformClick();
+    dlg.btnProto.PerformClick();
+    dlg.btnDelProto.PerformClick();
     ASSERT_EQ(env.ui.styledBoxes.size(), 2u);
     EXPECT_EQ(env.ui.styledBoxes[0].prompt + env.ui.styledBoxes[1].prompt, box + "nicht gefunden..." + box + "nicht gefunden...");
     EXPECT_EQ(LastBox().flags, 48 + 1024);
 
-    WritePROTO("Zeile"), dlg.btnProto.PerformClick();
+    WritePROTO("Zeile");
+    dlg.btnProto.PerformClick();
     EXPECT_EQ(env.shell.executed.at(0).file, path);
     env.ui.onStyledBox = [](const platform::StyledMsgBoxRequest&) { return 7; }, dlg.btnDelProto.PerformClick();  // "Nein"
     // A question icon; Yes and No come as German captions.
