@@ -27,13 +27,6 @@ std::string doubleAmpersands(const std::string& text) {
     return out;
 }
 
-void setBounds(ui::Control& c, int left, int top, int width, int height) {
-    c.Left = left;
-    c.Top = top;
-    c.Width = width;
-    c.Height = height;
-}
-
 // The newsletter and catalogue page offered in the German UI for one host.
 struct Advertising {
     const char* newsletter;
@@ -84,61 +77,61 @@ dlgInfo::dlgInfo() : ui::Form("dlgInfo") {
     Width = DesignWidth;
     Height = 5520;
 
-    setBounds(XPForm, 0, 0, DesignWidth, 435);
+    XPForm.Move(0, 0, DesignWidth, 435);
     XPForm.Caption = "Info";
 
-    setBounds(lblProdukt, 240, 600, 3000, 285);
+    lblProdukt.Move(240, 600, 3000, 285);
     lblProdukt.Caption = "Archivierungs-Assistent v3.00";
     lblProdukt.ToolTipText = " Klicken Sie hier, um die Produktseite im Online-Katalog anzuzeigen...";
-    setBounds(lblCR, 240, 900, 4200, 225);
-    setBounds(lblProg1, 240, 1260, 4200, 195);
+    lblCR.Move(240, 900, 4200, 225);
+    lblProg1.Move(240, 1260, 4200, 195);
     lblProg1.Caption = "Programmierung && Dokumentation";
-    setBounds(Label2, 240, 1470, 4200, 195);
+    Label2.Move(240, 1470, 4200, 195);
     Label2.Caption = "Das Entwicklerteam von Veltrano Publishing";
 
-    setBounds(lblTTD, 240, 1800, 4200, 195);
+    lblTTD.Move(240, 1800, 4200, 195);
     lblTTD.Caption = "Tipps, Tools && Downloads:";
-    setBounds(lblAdresse, 720, 2040, 3600, 975);
+    lblAdresse.Move(720, 2040, 3600, 975);
     lblAdresse.Caption = "Veltrano Publishing\r\nBeispielweg 1\r\n00000 Musterstadt\r\nTel. (0000) 00 00 00\r\n" +
                          std::string(maker::SupportMail);
     lblAdresse.ToolTipText = " Klicken Sie hier, um uns eine E-Mail zu senden...";
-    setBounds(imgMail, 240, 2040, 360, 360);
+    imgMail.Move(240, 2040, 360, 360);
     imgMail.Picture = "Mail";
     imgMail.ToolTipText = lblAdresse.ToolTipText;
-    setBounds(lblKatAnforderung, 720, 3120, 3600, 195);
+    lblKatAnforderung.Move(720, 3120, 3600, 195);
     lblKatAnforderung.Caption = "Fordern Sie unseren kostenlosen Katalog an:";
-    setBounds(urlKatalog, 720, 3360, 3600, 195);
+    urlKatalog.Move(720, 3360, 3600, 195);
     urlKatalog.Caption = "www.example.com/katalog";
     urlKatalog.ToolTipText = " Klicken Sie hier, um unseren Online-Katalog anzuzeigen...";
-    setBounds(Image1, 3360, 600, 1080, 600);
+    Image1.Move(3360, 600, 1080, 600);
     Image1.Picture = "VeltranoLogo";
     Image1.ToolTipText = " Klicken Sie hier, um uns im Internet zu besuchen...";
-    setBounds(imgInfo, 240, 3120, 360, 360);
+    imgInfo.Move(240, 3120, 360, 360);
     imgInfo.Picture = "Info";
 
-    setBounds(imgQuestion, 240, 3780, 360, 360);
+    imgQuestion.Move(240, 3780, 360, 360);
     imgQuestion.Picture = "Question";
-    setBounds(Label10, 720, 3780, 3600, 195);
+    Label10.Move(720, 3780, 3600, 195);
     Label10.Caption = "Fragen, Probleme?";
-    setBounds(Label9, 720, 4000, 3600, 195);
+    Label9.Move(720, 4000, 3600, 195);
     Label9.Caption = maker::SupportMail;
     Label9.ToolTipText = " Klicken Sie hier, um unserem Support eine E-Mail zu senden...";
 
-    setBounds(pfWerbung, 4740, 600, 4260, 3960);
-    setBounds(imgWeekly, 4860, 720, 1200, 900);
-    setBounds(lblWerbung, 6180, 720, 2700, 195);
+    pfWerbung.Move(4740, 600, 4260, 3960);
+    imgWeekly.Move(4860, 720, 1200, 900);
+    lblWerbung.Move(6180, 720, 2700, 195);
     lblWerbung.WordWrap = true;
-    setBounds(urlAbbo, 6180, 1080, 2700, 195);
+    urlAbbo.Move(6180, 1080, 2700, 195);
     urlAbbo.Caption = "Kostenloses Abo anfordern";
-    setBounds(lblTools, 4860, 3600, 4020, 195);
-    setBounds(urlToolsKatalog, 4860, 3840, 4020, 195);
+    lblTools.Move(4860, 3600, 4020, 195);
+    urlToolsKatalog.Move(4860, 3840, 4020, 195);
 
-    setBounds(pfButtons, 0, 4680, DesignWidth, 840);
+    pfButtons.Move(0, 4680, DesignWidth, 840);
     // Both buttons stay inside the left half, which is all the English dialog shows.
-    setBounds(btnHelp, 240, 4860, 1200, 390);
+    btnHelp.Move(240, 4860, 1200, 390);
     btnHelp.Caption = " Hilfe";
     btnHelp.ToolTipText = " Klicken Sie hier, um die Dokumentation anzuzeigen...";
-    setBounds(btnDone, 3240, 4860, 1200, 390);
+    btnDone.Move(3240, 4860, 1200, 390);
     btnDone.Caption = "OK";
     btnDone.Tag = "OK|Zurück...|OK|Return...";
     btnDone.Default = true;

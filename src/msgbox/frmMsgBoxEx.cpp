@@ -19,10 +19,7 @@ MsgBoxExFormFactory& Factory() {
 }
 
 void SetButton(ui::Button& b, int left, int top) {
-    b.Left = left;
-    b.Top = top;
-    b.Width = 1740;
-    b.Height = 390;
+    b.Move(left, top, 1740, 390);
     b.Visible = false;
 }
 
@@ -82,17 +79,11 @@ frmMsgBoxEx::frmMsgBoxEx() : ui::Form("frmMsgBoxEx") {
     SetButton(btn2, 3765, 1335);
     SetButton(btn3, 5535, 1335);
 
-    btnHelp.Left = 150;
-    btnHelp.Top = 1335;
-    btnHelp.Width = 1215;
-    btnHelp.Height = 390;
+    btnHelp.Move(150, 1335, 1215, 390);
     btnHelp.Caption = "Hilfe";
     btnHelp.Tag = "Hilfe||Help|";
 
-    cbDontShow.Left = 825;
-    cbDontShow.Top = 1050;
-    cbDontShow.Width = 6450;
-    cbDontShow.Height = 255;
+    cbDontShow.Move(825, 1050, 6450, 255);
     cbDontShow.Caption = "Diese Meldung nicht mehr anzeigen";
     cbDontShow.Tag = "Diese Meldung nicht mehr anzeigen||Don't show this message again|";
     cbDontShow.Visible = false;

@@ -27,6 +27,13 @@ public:
     bool Visible = true;
     bool Enabled = true;
 
+    // Places the control in one call, as the designer's layout does.
+    void Move(int left, int top, int width, int height) {
+        Left = left;
+        Top = top;
+        Width = width;
+        Height = height;
+    }
     int Right() const { return Left + Width; }
     int Bottom() const { return Top + Height; }
 

@@ -21,13 +21,6 @@ constexpr const char* kAllFiles = "Alle Dateien (*.*)";
 
 bool IsAllFilesEntry(const std::string& text) { return text.find("*.*") != std::string::npos; }
 
-void Place(ui::Control& c, int left, int top, int width, int height) {
-    c.Left = left;
-    c.Top = top;
-    c.Width = width;
-    c.Height = height;
-}
-
 }  // namespace
 
 std::vector<std::string> FileTypeEntriesFor(const std::string& hostAppName, int hostMajorVersion) {
@@ -52,42 +45,42 @@ frmArdeko::frmArdeko() : ui::Form("frmArdeko") {
     Width = 10980;
     Height = 6315;
 
-    Place(XPForm, 0, 0, 10980, 450);
-    Place(lblSourceFolder, 150, 600, 1700, 255);
-    Place(lblSourcePath, 1900, 600, 7900, 255);
-    Place(btnExplSource, 9900, 540, 420, 375);
-    Place(btnChooseSource, 10410, 540, 420, 375);
-    Place(Line1, 150, 1020, 10680, 0);
+    XPForm.Move(0, 0, 10980, 450);
+    lblSourceFolder.Move(150, 600, 1700, 255);
+    lblSourcePath.Move(1900, 600, 7900, 255);
+    btnExplSource.Move(9900, 540, 420, 375);
+    btnChooseSource.Move(10410, 540, 420, 375);
+    Line1.Move(150, 1020, 10680, 0);
     Line1.X1 = 150;
     Line1.X2 = 10830;
     Line1.Y1 = Line1.Y2 = 1020;
-    Place(cbSubDirs, 150, 1140, 2700, 300);
-    Place(imgInfo, 3000, 1140, 240, 240);
-    Place(lblInfo, 3330, 1110, 7500, 420);
+    cbSubDirs.Move(150, 1140, 2700, 300);
+    imgInfo.Move(3000, 1140, 240, 240);
+    lblInfo.Move(3330, 1110, 7500, 420);
     lblInfo.WordWrap = true;
-    Place(frFileTypes, 150, 1650, 4200, 3000);
-    Place(lstFileTypes, 300, 1950, 3900, 2100);
-    Place(cbConfirm, 300, 4200, 3000, 300);
-    Place(frArchOptions, 4500, 1650, 6330, 780);
-    Place(Label1, 4650, 1980, 2200, 255);
-    Place(clMonth, 6900, 1950, 1800, 315);
-    Place(clYear, 8850, 1950, 1200, 315);
-    Place(frDateOptions, 4500, 2520, 6330, 780);
-    Place(obCreated, 4650, 2850, 1800, 300);
-    Place(obEdited, 6500, 2850, 2100, 300);
-    Place(obAccessed, 8650, 2850, 2100, 300);
-    Place(frFolderOptions, 4500, 3390, 6330, 1260);
-    Place(obYear, 4650, 3720, 2000, 300);
-    Place(obYearMonth, 6700, 3720, 4000, 600);
-    Place(lblStatus, 150, 4800, 10680, 255);
-    Place(cbTest, 8100, 5220, 1500, 300);
-    Place(imgLogo, 150, 5550, 1800, 600);
-    Place(btnInfo, 2600, 5640, 1200, 435);
-    Place(btnHelp, 3900, 5640, 1200, 435);
-    Place(btnProto, 5200, 5640, 1300, 435);
-    Place(btnDelProto, 6600, 5640, 450, 435);
-    Place(btnDoIt, 8100, 5640, 1350, 435);
-    Place(btnCancel, 9550, 5640, 1280, 435);
+    frFileTypes.Move(150, 1650, 4200, 3000);
+    lstFileTypes.Move(300, 1950, 3900, 2100);
+    cbConfirm.Move(300, 4200, 3000, 300);
+    frArchOptions.Move(4500, 1650, 6330, 780);
+    Label1.Move(4650, 1980, 2200, 255);
+    clMonth.Move(6900, 1950, 1800, 315);
+    clYear.Move(8850, 1950, 1200, 315);
+    frDateOptions.Move(4500, 2520, 6330, 780);
+    obCreated.Move(4650, 2850, 1800, 300);
+    obEdited.Move(6500, 2850, 2100, 300);
+    obAccessed.Move(8650, 2850, 2100, 300);
+    frFolderOptions.Move(4500, 3390, 6330, 1260);
+    obYear.Move(4650, 3720, 2000, 300);
+    obYearMonth.Move(6700, 3720, 4000, 600);
+    lblStatus.Move(150, 4800, 10680, 255);
+    cbTest.Move(8100, 5220, 1500, 300);
+    imgLogo.Move(150, 5550, 1800, 600);
+    btnInfo.Move(2600, 5640, 1200, 435);
+    btnHelp.Move(3900, 5640, 1200, 435);
+    btnProto.Move(5200, 5640, 1300, 435);
+    btnDelProto.Move(6600, 5640, 450, 435);
+    btnDoIt.Move(8100, 5640, 1350, 435);
+    btnCancel.Move(9550, 5640, 1280, 435);
 
     btnExplSource.Picture = "Explorer";
     btnChooseSource.Picture = "Ordner";
