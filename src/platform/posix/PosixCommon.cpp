@@ -153,22 +153,15 @@ TextEncoder::~TextEncoder() {
     if (cd_ != nullptr) iconv_close(AsIconv(cd_));
 }
 
-std::string TextEncoder::encode(const std::string& text) {
-    if (utf8_) return text;
-    std::string result;
-    if (cd_ == nullptr) {  // no converter at all: plain ASCII only
-        for (unsigned char c : text) {
-            if (c < 0x80) result.push_back(static_cast<char>(c));
-            else if ((c & 0xC0) != 0x80) result.push_back('?');
-        }
-        return result;
-    }
-    iconv_t cd = AsIconv(cd_);
+// Converts the whole text in chunks. At a character the target code set lacks, or a broken
+// sequence, `substitute` decides: one '?' in its place, or no result at all.
+static std::optional<std::string> RunIconv(iconv_t cd, const std::string& text, bool substitute) {
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string input = text;
     char* in = input.data();
     std::size_t inLeft = input.size();
-    char buffer[1024];
+    std::string result;
+    char buffer[4096];
     while (inLeft > 0) {
         char* out = buffer;
         std::size_t outLeft = sizeof buffer;
@@ -176,7 +169,7 @@ std::string TextEncoder::encode(const std::string& text) {
         const int err = errno;
         result.append(buffer, static_cast<std::size_t>(out - buffer));
         if (r != static_cast<std::size_t>(-1) || err == E2BIG) continue;
-        // A character the code set lacks, or a broken sequence: one '?' for it.
+        if (!substitute) return std::nullopt;
         result.push_back('?');
         std::size_t skip = 1;
         while (skip < inLeft && (static_cast<unsigned char>(in[skip]) & 0xC0) == 0x80) ++skip;
@@ -187,28 +180,24 @@ std::string TextEncoder::encode(const std::string& text) {
     return result;
 }
 
+std::string TextEncoder::encode(const std::string& text) {
+    if (utf8_) return text;
+    std::string result;
+    if (cd_ == nullptr) {  // no converter at all: plain ASCII only
+        for (unsigned char c : text) {
+            if (c < 0x80) result.push_back(static_cast<char>(c));
+            else if ((c & 0xC0) != 0x80) result.push_back('?');
+        }
+        return result;
+    }
+    return RunIconv(AsIconv(cd_), text, true).value_or(std::string());
+}
+
 std::optional<std::string> ToUtf8(const std::string& bytes, const char* codeSet) {
     iconv_t cd = iconv_open("UTF-8", codeSet);
     if (cd == kNoIconv) return std::nullopt;
-    std::string input = bytes;
-    char* in = input.data();
-    std::size_t inLeft = input.size();
-    std::string result;
-    char buffer[4096];
-    bool ok = true;
-    while (inLeft > 0) {
-        char* out = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
-        const int err = errno;
-        result.append(buffer, static_cast<std::size_t>(out - buffer));
-        if (r == static_cast<std::size_t>(-1) && err != E2BIG) {
-            ok = false;
-            break;
-        }
-    }
+    auto result = RunIconv(cd, bytes, false);
     iconv_close(cd);
-    if (!ok) return std::nullopt;
     return result;
 }
 
