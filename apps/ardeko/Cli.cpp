@@ -108,7 +108,8 @@ std::string Lower(std::string s) {
     return s;
 }
 
-// What the connection event does for a host: the module-wide values the forms read.
+}  // namespace
+
 void ConnectHost(const std::optional<std::string>& hostName) {
     ModuleValues& m = Module();
     m.HostApp = hostName ? std::make_shared<StandInHost>(*hostName) : nullptr;
@@ -122,6 +123,8 @@ void ConnectHost(const std::optional<std::string>& hostName) {
     m.ColorScheme = platform::UI().CurrentColorScheme();
     InitProductTexts();
 }
+
+namespace {
 
 int UsageError(std::ostream& err, const std::string& message, const char* command) {
     err << "ardeko: " << message << '\n'

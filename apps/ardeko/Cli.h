@@ -1,6 +1,7 @@
 #pragma once
 // The `ardeko` command line: fills the archiving wizard from the arguments and clicks its
 // buttons, so a run from the terminal is the same run the dialog makes.
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -20,6 +21,10 @@ enum ExitCode : int {
 // user interface must be installed; `ui` is made the user interface for the call. Help and
 // usage errors go to `out` and `err`; message boxes go through `ui`.
 int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream& out, std::ostream& err);
+
+// What the connection event does for a host named on the command line (Office when none):
+// the module-wide values the forms read. The user interface port must be installed.
+void ConnectHost(const std::optional<std::string>& hostName);
 
 // "M/YYYY" with a month from 1 to 12 and a four-digit year; false for anything else.
 bool ParseUntil(const std::string& text, int& month, int& year);

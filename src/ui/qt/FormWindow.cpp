@@ -1,0 +1,367 @@
+#include "ui/qt/FormWindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+#include "ui/qt/QtText.h"
+#include "ui/qt/QtUi.h"
+
+namespace ardeko::ui {
+
+namespace {
+
+// The styled suite's look: a blue title band, soft buttons with an orange hover frame.
+constexpr const char* kTitleBandStyle =
+    "QLabel { color: white; font-weight: bold; padding-left: 8px;"
+    " background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #0b3d91, stop:1 #6c9be0); }";
+constexpr const char* kButtonStyle =
+    "QPushButton { border: 1px solid #6f8fb7; border-radius: 3px; padding: 1px 6px;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #dfe6ef); }"
+    "QPushButton:hover { border: 1px solid #f0a030; }"
+    "QPushButton:pressed { background: #cfd9e6; }"
+    "QPushButton:focus { border: 1px solid #3c6fb6; }"
+    "QPushButton:disabled { color: #9aa3ad; border-color: #b8c4d2; }";
+constexpr const char* kPanelStyle =
+    "QFrame#%1 { border: 1px solid #b7c6da; border-radius: 4px; background: #eef3f9; }";
+
+bool IsPassive(const Control& c) {
+    return dynamic_cast<const Button*>(&c) == nullptr && dynamic_cast<const CheckBox*>(&c) == nullptr &&
+           dynamic_cast<const OptionButton*>(&c) == nullptr && dynamic_cast<const CheckListBox*>(&c) == nullptr &&
+           dynamic_cast<const ComboList*>(&c) == nullptr && dynamic_cast<const ListView*>(&c) == nullptr;
+}
+
+// A control is reachable only when every container around it is shown too.
+bool Shown(const Control& c) {
+    for (const Control* p = &c; p; p = p->Container())
+        if (!p->Visible) return false;
+    return true;
+}
+
+}  // namespace
+
+FormWindow::FormWindow(Form& form, QtUi& ui, QWidget* owner) : QDialog(owner), form_(form), ui_(ui), sync_(form) {
+    setObjectName(QString::fromStdString(form.Name()));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFont(QFont(QString::fromStdString(form.FontName), form.FontSize));
+    for (Control* c : form.Controls()) {
+        QWidget* w = Create(*c);
+        w->setObjectName(QString::fromStdString(c->Name()));
+        controlOf_[w] = c;
+        widgetOf_[c] = w;
+    }
+}
+
+QWidget* FormWindow::Create(Control& control) {
+    QWidget* parent = this;
+    if (control.Container()) {
+        auto it = widgetOf_.find(control.Container());
+        if (it != widgetOf_.end()) parent = it->second;
+    }
+    Control* c = &control;
+    QWidget* w = nullptr;
+    if (dynamic_cast<XPFormDecoration*>(c)) {
+        auto* band = new QLabel(parent);
+        band->setStyleSheet(kTitleBandStyle);
+        band->setTextFormat(Qt::PlainText);
+        w = band;
+    } else if (auto* b = dynamic_cast<Button*>(c)) {
+        auto* button = new QPushButton(parent);
+        button->setAutoDefault(false);
+        button->setStyleSheet(kButtonStyle);
+        connect(button, &QPushButton::clicked, this, [this, b] {
+            PlaySound(b->SoundClick);
+            Forward([b] { b->PerformClick(); });
+        });
+        w = button;
+    } else if (auto* cb = dynamic_cast<CheckBox*>(c)) {
+        auto* box = new QCheckBox(parent);
+        connect(box, &QCheckBox::clicked, this, [this, cb](bool ticked) { Forward([=] { cb->UserSetValue(ticked); }); });
+        w = box;
+    } else if (auto* ob = dynamic_cast<OptionButton*>(c)) {
+        auto* radio = new QRadioButton(parent);
+        radio->setAutoExclusive(false);  // the form's groups decide, the sync shows it
+        connect(radio, &QRadioButton::clicked, this, [this, ob] { Forward([=] { ob->UserSelect(); }); });
+        w = radio;
+    } else if (dynamic_cast<Frame*>(c)) {
+        if (control.TypeName() == "XPFrame") {
+            w = new QGroupBox(parent);
+        } else {
+            auto* panel = new QFrame(parent);
+            panel->setStyleSheet(QString(kPanelStyle).arg(QString::fromStdString(control.Name())));
+            w = panel;
+        }
+    } else if (dynamic_cast<LinkLabel*>(c) || dynamic_cast<Label*>(c)) {
+        auto* label = new QLabel(parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        w = label;
+    } else if (dynamic_cast<Image*>(c)) {
+        auto* image = new QLabel(parent);
+        image->setAlignment(Qt::AlignCenter);
+        w = image;
+    } else if (dynamic_cast<Line*>(c)) {
+        auto* line = new QFrame(parent);
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        w = line;
+    } else if (auto* lst = dynamic_cast<CheckListBox*>(c)) {
+        auto* list = new QListWidget(parent);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        // Clicks on the entries are the form's: one press toggles the tick, as in a check list.
+        list->viewport()->installEventFilter(this);
+        controlOf_[list->viewport()] = c;
+        connect(list, &QListWidget::currentRowChanged, this, [lst](int row) {
+            if (row >= 0) lst->ListIndex = row;
+        });
+        w = list;
+    } else if (auto* cl = dynamic_cast<ComboList*>(c)) {
+        auto* combo = new QComboBox(parent);
+        combo->setEditable(false);
+        connect(combo, &QComboBox::activated, this, [this, cl](int index) { Forward([=] { cl->UserSetListIndex(index); }); });
+        w = combo;
+    } else if (dynamic_cast<ListView*>(c)) {
+        w = new QTreeWidget(parent);
+    } else {
+        w = new QWidget(parent);
+    }
+    if (IsPassive(control) || dynamic_cast<Button*>(c) || dynamic_cast<CheckListBox*>(c)) w->installEventFilter(this);
+    return w;
+}
+
+QFont FormWindow::FontOf(const Control& control) const {
+    QFont font(QString::fromStdString(form_.FontName), control.FontSize > 0 ? control.FontSize : form_.FontSize);
+    if (dynamic_cast<const XPFormDecoration*>(&control)) {
+        font.setBold(true);
+        font.setPointSize(font.pointSize() + 2);
+    }
+    if (dynamic_cast<const LinkLabel*>(&control)) font.setUnderline(true);
+    return font;
+}
+
+void FormWindow::Apply(Control& control, QWidget* w) {
+    const QSignalBlocker block(w);
+    Control* c = &control;
+    const Control* box = control.Container();
+    const int left = control.Left - (box ? box->Left : 0);
+    const int top = control.Top - (box ? box->Top : 0);
+    if (auto* line = dynamic_cast<Line*>(c)) {
+        w->setGeometry(ui_.Px(line->X1 - (box ? box->Left : 0)), ui_.Px(line->Y1 - (box ? box->Top : 0)) - 1,
+                       std::max(1, ui_.Px(line->X2 - line->X1)), 2);
+    } else {
+        w->setGeometry(ui_.Px(left), ui_.Px(top), std::max(1, ui_.Px(control.Width)), std::max(1, ui_.Px(control.Height)));
+    }
+    w->setFont(FontOf(control));
+    w->setToolTip(QString::fromStdString(control.ToolTipText));
+    w->setEnabled(control.Enabled);
+    if (control.ForeColor) {
+        QPalette palette = w->palette();
+        const QColor color(QRgb(0xFF000000u | *control.ForeColor));
+        palette.setColor(QPalette::WindowText, color);
+        palette.setColor(QPalette::Text, color);
+        w->setPalette(palette);
+    } else if (dynamic_cast<LinkLabel*>(c)) {
+        QPalette palette = w->palette();
+        palette.setColor(QPalette::WindowText, QColor(0x0b, 0x3d, 0xb0));
+        w->setPalette(palette);
+    }
+    const bool clickable = static_cast<bool>(control.Click) || dynamic_cast<LinkLabel*>(c);
+    if (clickable && IsPassive(control)) w->setCursor(Qt::PointingHandCursor);
+
+    if (auto* band = dynamic_cast<XPFormDecoration*>(c)) {
+        static_cast<QLabel*>(w)->setText(ShownText(band->Caption, true));
+    } else if (auto* b = dynamic_cast<Button*>(c)) {
+        auto* button = static_cast<QPushButton*>(w);
+        button->setText(ShownText(b->Caption, false));  // Qt reads "&" as we do
+        if (!b->Picture.empty()) {
+            const QSize size(ui_.Px(b->Width) - 10, ui_.Px(b->Height) - 8);
+            button->setIcon(QIcon(Picture(b->Picture, size)));
+            button->setIconSize(size);
+        } else {
+            button->setIcon(QIcon());
+        }
+        button->setDefault(b->Default);
+    } else if (auto* cb = dynamic_cast<CheckBox*>(c)) {
+        static_cast<QCheckBox*>(w)->setText(ShownText(cb->Caption, false));
+        static_cast<QCheckBox*>(w)->setChecked(cb->Value);
+    } else if (auto* ob = dynamic_cast<OptionButton*>(c)) {
+        static_cast<QRadioButton*>(w)->setText(ShownText(ob->Caption, false));
+        static_cast<QRadioButton*>(w)->setChecked(ob->Value);
+    } else if (auto* fr = dynamic_cast<Frame*>(c)) {
+        if (auto* group = qobject_cast<QGroupBox*>(w)) group->setTitle(ShownText(fr->Caption, false));
+    } else if (auto* lbl = dynamic_cast<CaptionControl*>(c); lbl && qobject_cast<QLabel*>(w)) {
+        auto* label = static_cast<QLabel*>(w);
+        label->setText(ShownText(lbl->Caption, control.AccessKeys()));
+        if (auto* plain = dynamic_cast<Label*>(c)) label->setWordWrap(plain->WordWrap);
+    } else if (auto* img = dynamic_cast<Image*>(c)) {
+        static_cast<QLabel*>(w)->setPixmap(Picture(img->Picture, w->size()));
+    } else if (auto* lst = dynamic_cast<CheckListBox*>(c)) {
+        auto* list = static_cast<QListWidget*>(w);
+        bool same = list->count() == lst->ListCount();
+        for (int i = 0; same && i < list->count(); ++i)
+            same = list->item(i)->text() == QString::fromStdString(lst->Items[static_cast<std::size_t>(i)].Text);
+        if (!same) {
+            list->clear();
+            for (const auto& item : lst->Items) list->addItem(QString::fromStdString(item.Text));
+        }
+        for (int i = 0; i < list->count(); ++i) {
+            QListWidgetItem* item = list->item(i);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            item->setCheckState(lst->Items[static_cast<std::size_t>(i)].Selected ? Qt::Checked : Qt::Unchecked);
+        }
+        list->setCurrentRow(lst->ListIndex);
+    } else if (auto* cl = dynamic_cast<ComboList*>(c)) {
+        auto* combo = static_cast<QComboBox*>(w);
+        bool same = combo->count() == cl->ListCount();
+        for (int i = 0; same && i < combo->count(); ++i)
+            same = combo->itemText(i) == QString::fromStdString(cl->Items[static_cast<std::size_t>(i)]);
+        if (!same) {
+            combo->clear();
+            for (const auto& item : cl->Items) combo->addItem(QString::fromStdString(item));
+        }
+        combo->setCurrentIndex(cl->ListIndex);
+    } else if (auto* lv = dynamic_cast<ListView*>(c)) {
+        QStringList headers;
+        for (const auto& h : lv->ColumnHeaders) headers << QString::fromStdString(h);
+        static_cast<QTreeWidget*>(w)->setHeaderLabels(headers);
+    }
+    w->setVisible(control.Visible);
+}
+
+void FormWindow::ApplyForm(const FormState& state) {
+    setWindowTitle(QString::fromStdString(state.caption));
+    setFixedSize(ui_.Px(state.width), ui_.Px(state.height));
+    switch (state.mousePointer) {
+        case MousePointerHourglass: setCursor(Qt::WaitCursor); break;
+        case MousePointerArrowHourglass: setCursor(Qt::BusyCursor); break;
+        default: unsetCursor(); break;
+    }
+}
+
+void FormWindow::Sync() {
+    const FormSync::Changes changes = sync_.Poll();
+    if (changes.form) ApplyForm(*changes.form);
+    for (Control* c : changes.controls) {
+        auto it = widgetOf_.find(c);
+        if (it != widgetOf_.end()) Apply(*c, it->second);
+    }
+}
+
+template <class Action>
+void FormWindow::Forward(Action&& action) {
+    // Nothing may leave a handler into Qt's event loop.
+    try {
+        action();
+    } catch (...) {
+    }
+    ui_.SyncAll();
+}
+
+Button* FormWindow::ButtonWith(bool Button::*flag) const {
+    for (Control* c : form_.Controls())
+        if (auto* b = dynamic_cast<Button*>(c); b && b->*flag && b->Enabled && Shown(*b)) return b;
+    return nullptr;
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && (event->modifiers() & ~Qt::KeypadModifier) == 0) {
+        // A focused button takes Enter itself, as on Windows; otherwise the default button.
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused->isEnabled()) {
+            focused->click();
+        } else if (Button* b = ButtonWith(&Button::Default)) {
+            PlaySound(b->SoundClick);
+            Forward([b] { b->PerformClick(); });
+        }
+        return;
+    }
+    if (key == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (Button* b = ButtonWith(&Button::Cancel)) {
+            PlaySound(b->SoundClick);
+            Forward([b] { b->PerformClick(); });
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);  // not QDialog's: it would press its own default button
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    // The close box unloads the form; the window goes when the form reports its unload.
+    event->ignore();
+    Forward([this] { form_.Unload(); });
+}
+
+void FormWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && childAt(event->position().toPoint()) == nullptr)
+        Forward([this] { form_.PerformDblClick(); });
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto it = controlOf_.find(watched);
+    if (it == controlOf_.end()) return false;
+    Control* c = it->second;
+    const QEvent::Type type = event->type();
+
+    if (auto* b = dynamic_cast<Button*>(c)) {
+        if (type == QEvent::Enter && b->Enabled) PlaySound(b->SoundHover);
+        return false;
+    }
+    if (auto* lst = dynamic_cast<CheckListBox*>(c)) {
+        if (auto* list = qobject_cast<QListWidget*>(watched)) {
+            // The space bar ticks or clears the current entry.
+            if (type != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Space) return false;
+            const int row = list->currentRow();
+            if (row >= 0 && row < lst->ListCount()) {
+                const bool ticked = lst->Items[static_cast<std::size_t>(row)].Selected;
+                Forward([=] { lst->UserSetSelected(row, !ticked); });
+            }
+            return true;
+        }
+        auto* list = qobject_cast<QListWidget*>(watched->parent());
+        if (!list || (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+                      type != QEvent::MouseButtonRelease))
+            return false;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (type != QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+            const int row = list->row(list->itemAt(mouse->position().toPoint()));
+            list->setFocus(Qt::MouseFocusReason);
+            if (row >= 0 && row < lst->ListCount()) {
+                const bool ticked = lst->Items[static_cast<std::size_t>(row)].Selected;
+                Forward([=] { lst->UserSetSelected(row, !ticked); });
+            }
+        }
+        return true;
+    }
+    // Labels, pictures, frames and the title band: their own clicks, never the form's.
+    switch (type) {
+        case QEvent::MouseButtonPress: return true;
+        case QEvent::MouseButtonRelease: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            auto* w = static_cast<QWidget*>(watched);
+            if (mouse->button() == Qt::LeftButton && w->rect().contains(mouse->position().toPoint())) {
+                if (w->property("ardekoAfterDblClick").toBool())
+                    w->setProperty("ardekoAfterDblClick", false);
+                else
+                    Forward([c] { c->PerformClick(); });
+            }
+            return true;
+        }
+        case QEvent::MouseButtonDblClick:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                static_cast<QWidget*>(watched)->setProperty("ardekoAfterDblClick", true);
+                Forward([c] { c->PerformDblClick(); });
+            }
+            return true;
+        default: return false;
+    }
+}
+
+}  // namespace ardeko::ui

@@ -1,0 +1,63 @@
+#pragma once
+// The desktop renderer on Linux: every form becomes a Qt Widgets window whose widgets mirror
+// the form's controls, the user's clicks go to the form's handlers, and the message boxes and
+// the folder choice are Qt dialogs. A QApplication must exist before the first call.
+#include <QElapsedTimer>
+#include <QString>
+#include <vector>
+
+#include "platform/Ui.h"
+
+class QWidget;
+
+namespace ardeko::ui {
+
+class Form;
+class FormWindow;
+
+class QtUi : public platform::Ui {
+public:
+    QtUi();
+    ~QtUi() override;
+
+    // The window of a form being shown, null when it is not shown.
+    QWidget* WindowOf(const Form& form) const;
+    // Brings every shown window up to date with its form.
+    void SyncAll();
+
+    // Twips to pixels and back at the screen's resolution.
+    int Px(int twips) const;
+    int Twips(int px) const;
+
+    // --- platform::Ui ---
+    void ShowModal(Form& form) override;
+    void DoEvents() override;
+    void Beep() override;
+    int SystemMessageBox(const std::string& text, const std::string& title, std::int32_t flags) override;
+    int StyledMessageBox(const platform::StyledMsgBoxRequest& request) override;
+    int SystemMetric(int id) override;
+    int TextWidth(const Form& form, const std::string& text) override;
+    int TextHeight(const Form& form, const std::string& text, int width) override;
+    void BringToFront(Form& form) override;
+    std::string BrowseForFolder(const std::string& title, const std::string& startFolder,
+                                bool newStyle) override;
+
+private:
+    // The window that a dialog shown now belongs to: the active form's, else none.
+    QWidget* OwnerWindow() const;
+
+    double dpi_;
+    std::vector<FormWindow*> windows_;  // innermost last
+    QElapsedTimer sinceSync_;
+};
+
+// Plays a sound file in the background when it exists and a player is at hand; silent
+// otherwise (the buttons' sounds are optional).
+void PlaySound(const std::string& file);
+
+// Object names of the dialogs that are not forms, for tests and screenshots.
+inline constexpr const char* StyledBoxName = "MsgBoxStd";
+inline constexpr const char* SystemBoxName = "SystemMessageBox";
+inline constexpr const char* BrowseDialogName = "BrowseForFolder";
+
+}  // namespace ardeko::ui
