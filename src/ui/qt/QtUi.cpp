@@ -151,6 +151,13 @@ private:
     int result_ = 0;
 };
 
+// In front and active; a platform without window stacking (offscreen) has nothing to raise.
+void RaiseWindow(QWidget& window) {
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+    window.raise();
+    window.activateWindow();
+}
+
 QString FindPlayer() {
     for (const char* name : {"paplay", "pw-play", "aplay"}) {
         const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
@@ -229,8 +236,7 @@ void QtUi::ShowModal(Form& form) {
     window.Sync();
     window.setWindowModality(Qt::ApplicationModal);
     window.show();
-    window.raise();
-    window.activateWindow();
+    RaiseWindow(window);
     if (form.Loaded()) loop.exec(QEventLoop::DialogExec);
     window.hide();
 }
@@ -298,10 +304,7 @@ int QtUi::TextHeight(const Form& form, const std::string& text, int width) {
 }
 
 void QtUi::BringToFront(Form& form) {
-    if (QWidget* w = WindowOf(form)) {
-        w->raise();
-        w->activateWindow();
-    }
+    if (QWidget* w = WindowOf(form)) RaiseWindow(*w);
 }
 
 std::string QtUi::BrowseForFolder(const std::string& title, const std::string& startFolder, bool) {
