@@ -288,6 +288,31 @@ TEST_F(QtRenderer, EnglishUiShowsTheEnglishCaptionsInEveryDialog) {
     EXPECT_EQ(box, "Help|Don't show this message again");
 }
 
+TEST_F(QtRenderer, ButtonsPlayTheirSoundsOnHoverAndClickWhenTheFilesExist) {
+    // A stand-in player first on PATH (the first name the renderer looks for) that notes what
+    // it was asked to play.
+    const std::string bin = env.dir / "bin", log = env.dir / "played.txt";
+    fs::create_directories(bin);
+    std::ofstream(bin + "/paplay") << "#!/bin/sh\nfor a; do echo \"$a\"; done >>'" << log << "'\n";
+    fs::permissions(bin + "/paplay", fs::perms::owner_all);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin + ":") + savedPath);
+    for (const char* wav : {"Click.wav", "Hover.wav"}) std::ofstream(env.shell.programFolder + "/" + wav) << "RIFF";
+    WithWizard([&](QWidget* w) {
+        QWidget* help = Child(w, "btnHelp");
+        QTest::mouseMove(w, QPoint(2, w->height() - 2));
+        QTest::mouseMove(help, help->rect().center());
+        WhenShown("dlgInfo", [](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); });  // OK is also the cancel button
+        Click(w, "btnInfo");
+    });
+    // The player runs detached; give it a moment.
+    for (int i = 0; i < 100 && ReadFile(log).find("Click.wav") == std::string::npos; ++i) QTest::qWait(20);
+    qputenv("PATH", savedPath);
+    const std::string played = ReadFile(log);
+    EXPECT_NE(played.find(env.shell.programFolder + "/Hover.wav"), std::string::npos) << played;
+    EXPECT_NE(played.find(env.shell.programFolder + "/Click.wav"), std::string::npos) << played;
+}
+
 }  // namespace
 }  // namespace ardeko::testkit
 
