@@ -8,14 +8,15 @@
 #     `find` doing the same date selection and a Python os.scandir walk writing the same
 #     protocol lines; peak memory of the test run at 200,000 and 400,000 files;
 # (b) a real run moving 20,000 files against a Python shutil.move script on an identical copy;
-# (c) what a renderer's resync of the wizard form costs at one message pump.
+# (c) what a renderer's resync of the wizard form costs at one message pump, and the Qt
+#     renderer's whole pump with the wizard shown.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BENCH=$ROOT/bench
 BUILD=${1:?usage: bench/run.sh BUILD_DIR}
 case "$BUILD" in /*) ;; *) BUILD=$ROOT/$BUILD ;; esac
-cmake --build "$BUILD" --target ardeko gen_tree form_sync >/dev/null
+cmake --build "$BUILD" --target ardeko gen_tree form_sync qt_pump >/dev/null
 ARDEKO=$BUILD/apps/ardeko/ardeko
 GEN=$BUILD/bench/gen_tree
 
@@ -140,3 +141,4 @@ printf '  %-40s %8d KiB   (%.3f s, %s files/s)\n' "400,000 files, ~4,000 folders
 echo
 echo "Resync of the wizard form by a renderer at one message pump"
 "$BUILD/bench/form_sync" | sed 's/^/  /'
+XDG_RUNTIME_DIR=$WORK QT_QPA_PLATFORM=offscreen "$BUILD/bench/qt_pump" | sed 's/^/  /'

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -34,10 +35,32 @@ std::optional<std::string> CanonicalHost(const std::string& name) {
     return std::nullopt;
 }
 
+// Without a screen Qt would abort with a message of its own; say it in our words instead.
+bool ScreenAvailable(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "-platform") return true;
+    for (const char* var : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* value = std::getenv(var); value && *value) return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace ardeko;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
+    if (!ScreenAvailable(argc, argv)) {
+        std::fputs("ardeko-wizard: Kein Bildschirm gefunden (DISPLAY und WAYLAND_DISPLAY sind leer).\n"
+                   "Ohne Bildschirm archiviert die Kommandozeile: ardeko --help\n",
+                   stderr);
+        return 1;
+    }
     QApplication app(argc, argv);  // takes Qt's own options out of the arguments
     QApplication::setApplicationName(QStringLiteral("ardeko-wizard"));
     QApplication::setDesktopFileName(QStringLiteral("ardeko-wizard"));
@@ -47,10 +70,6 @@ int main(int argc, char** argv) {
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString arg = args[i];
-        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            std::fputs(kHelp, stdout);
-            return 0;
-        }
         QString value;
         if (arg == QLatin1String("--host")) {
             if (i + 1 >= args.size()) {

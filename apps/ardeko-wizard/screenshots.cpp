@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
                     MsgBoxEx(german ? "Die Datei \"/home/anna/Dokumente/Berichte/~~~ 2008/Bericht.doc\" existiert bereits.\r\n\r\nSoll sie ersetzt werden?"
                                     : "The file \"/home/anna/Documents/Reports/~~~ 2008/Report.doc\" already exists.\r\n\r\nReplace it?",
                              {german ? "Ja" : "Yes", german ? "Nein" : "No", german ? "Abbrechen" : "Cancel"}, true, 32,
-                             std::string(" Veltrano Archivierungs-Assistent"), std::string("Hilfe"), 1, 3);
+                             std::string(german ? " Veltrano Archivierungs-Assistent" : " Veltrano Archiving Wizard"), std::string(german ? "Hilfe" : "Help"), 1, 3);
                     wizard->close();
                 });
             });

@@ -157,7 +157,11 @@ void FormWindow::Apply(Control& control, QWidget* w) {
         w->setGeometry(ui_.Px(line->X1 - (box ? box->Left : 0)), ui_.Px(line->Y1 - (box ? box->Top : 0)) - 1,
                        std::max(1, ui_.Px(line->X2 - line->X1)), 2);
     } else {
-        w->setGeometry(ui_.Px(left), ui_.Px(top), std::max(1, ui_.Px(control.Width)), std::max(1, ui_.Px(control.Height)));
+        int height = std::max(1, ui_.Px(control.Height));
+        // A check box or option button taller than its line keeps its text at the top, level
+        // with its neighbours.
+        if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) height = std::min(height, w->sizeHint().height());
+        w->setGeometry(ui_.Px(left), ui_.Px(top), std::max(1, ui_.Px(control.Width)), height);
     }
     w->setFont(FontOf(control));
     w->setToolTip(QString::fromStdString(control.ToolTipText));
