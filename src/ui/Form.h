@@ -23,8 +23,9 @@
 //   parent the window to it. Form::ActiveForm() is the owner for message boxes and the
 //   folder-browse dialog.
 // - Text: Control::AccessKeys() says whether "&" in a caption marks an access key ("&&" is one
-//   "&"); DisplayText() gives the text as shown. The window title (Form::Caption) is shown as
-//   it is; the title band (XPFormDecoration) is a caption like any other.
+//   "&"); DisplayText() gives the text as shown. Form::Caption is shown as it is; the title
+//   band (XPFormDecoration) is a caption like any other, and a renderer that also shows a
+//   window frame may title it with the band's text.
 // - ForeColor (0xRRGGBB) and FontSize (points) override the platform's text colour and the
 //   form's FontSize where set; all text uses the form's FontName.
 #include <cstdint>

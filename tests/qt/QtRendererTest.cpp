@@ -217,7 +217,7 @@ TEST_F(QtRenderer, MessageDialogAnswersEscapeEnterTheCheckBoxAndADoubleClickOnTh
     for (const auto& c : cases) {
         std::string title, captions;
         WhenShown("frmMsgBoxEx", [&](QWidget* box) {
-            title = Text(box, "XPForm");
+            title = Text(box, "XPForm") + "|" + box->windowTitle().toStdString();
             for (const char* b : {"btn1", "btn2", "btn3", "btnHelp", "cbDontShow"})
                 captions += Child(box, b)->isVisible() ? Text(box, b) + "|" : "";
             c.act(box);
@@ -225,7 +225,7 @@ TEST_F(QtRenderer, MessageDialogAnswersEscapeEnterTheCheckBoxAndADoubleClickOnTh
         EXPECT_EQ(MsgBoxEx("Datei ersetzen?", {"Ja", "Nein", "Abbrechen"}, true, 32, std::string("Frage & Antwort"),
                            std::nullopt, 1, 3),
                   c.result);
-        EXPECT_EQ(title, "Frage & Antwort");
+        EXPECT_EQ(title, "Frage & Antwort|Frage & Antwort");
         EXPECT_EQ(captions, "Ja|Nein|Abbrechen|Diese Meldung nicht mehr anzeigen|");
     }
 }

@@ -53,6 +53,7 @@ FormWindow::FormWindow(Form& form, QtUi& ui, QWidget* owner) : QDialog(owner), f
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFont(QFont(QString::fromStdString(form.FontName), form.FontSize));
     for (Control* c : form.Controls()) {
+        if (dynamic_cast<XPFormDecoration*>(c)) decorated_ = true;
         QWidget* w = Create(*c);
         w->setObjectName(QString::fromStdString(c->Name()));
         controlOf_[w] = c;
@@ -182,6 +183,7 @@ void FormWindow::Apply(Control& control, QWidget* w) {
 
     if (auto* band = dynamic_cast<XPFormDecoration*>(c)) {
         static_cast<QLabel*>(w)->setText(ShownText(band->Caption, true));
+        setWindowTitle(ShownText(band->Caption, true));  // the band's title, "&&" read as "&"
     } else if (auto* b = dynamic_cast<Button*>(c)) {
         auto* button = static_cast<QPushButton*>(w);
         button->setText(ShownText(b->Caption, false));  // Qt reads "&" as we do
@@ -241,7 +243,8 @@ void FormWindow::Apply(Control& control, QWidget* w) {
 }
 
 void FormWindow::ApplyForm(const FormState& state) {
-    setWindowTitle(QString::fromStdString(state.caption));
+    // A form with a title band carries its title there; the window frame repeats the band's.
+    if (!decorated_) setWindowTitle(QString::fromStdString(state.caption));
     setFixedSize(ui_.Px(state.width), ui_.Px(state.height));
     switch (state.mousePointer) {
         case MousePointerHourglass: setCursor(Qt::WaitCursor); break;

@@ -45,6 +45,7 @@ private:
     FormSync sync_;
     std::unordered_map<const QObject*, Control*> controlOf_;
     std::unordered_map<const Control*, QWidget*> widgetOf_;
+    bool decorated_ = false;  // has a title band
 };
 
 // Our own pictures, drawn at the size asked for: logo, symbols, the picture buttons' images.
