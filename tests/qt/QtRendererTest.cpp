@@ -99,6 +99,28 @@ protected:
         EXPECT_EQ(ShownWindow("frmArdeko"), nullptr);
     }
 
+    // `count` files of 1 January 2005 in 40 folders below the start folder.
+    void MakeTree(int count) {
+        std::tm day{.tm_mday = 1, .tm_mon = 0, .tm_year = 105, .tm_isdst = -1};
+        const timespec times[2] = {{std::mktime(&day), 0}, {std::mktime(&day), 0}};
+        for (int i = 0; i < count; ++i) {
+            const std::string path = fmt::format("{}/d{:02}/f{:04}.doc", root, i % 40, i);
+            if (i < 40) fs::create_directories(fs::path(path).parent_path());
+            const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+            ASSERT_GE(fd, 0) << path;
+            ASSERT_EQ(::write(fd, "x", 1), 1);
+            ::close(fd);
+            ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        }
+    }
+    // Files moved into archive folders and files left where they were.
+    std::pair<std::size_t, std::size_t> MovedAndLeft() const {
+        std::size_t moved = 0, left = 0;
+        for (const auto& e : fs::recursive_directory_iterator(root))
+            if (e.is_regular_file()) (e.path().parent_path().filename().string().rfind("~~~", 0) == 0 ? moved : left)++;
+        return {moved, left};
+    }
+
     ui::QtUi qt;
 };
 
@@ -128,17 +150,7 @@ TEST_F(QtRenderer, TestRunFromTheRunButtonEndsWithTheSummaryBoxAndThenTheProtoco
 
 TEST_F(QtRenderer, StoppDuringARunOverALargeTreeEndsItAfterTheFileInHand) {
     constexpr int kFiles = 1500;
-    std::tm day{.tm_mday = 1, .tm_mon = 0, .tm_year = 105, .tm_isdst = -1};  // 1 January 2005
-    const timespec times[2] = {{std::mktime(&day), 0}, {std::mktime(&day), 0}};
-    for (int i = 0; i < kFiles; ++i) {
-        const std::string path = fmt::format("{}/d{:02}/f{:04}.doc", root, i % 40, i);
-        if (i < 40) fs::create_directories(fs::path(path).parent_path());
-        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
-        ASSERT_GE(fd, 0) << path;
-        ASSERT_EQ(::write(fd, "x", 1), 1);
-        ::close(fd);
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    }
+    MakeTree(kFiles);
     std::set<std::string> statusSeen;
     std::string summary, captionWhileRunning;
     WithWizard([&](QWidget* w) {
@@ -164,13 +176,39 @@ TEST_F(QtRenderer, StoppDuringARunOverALargeTreeEndsItAfterTheFileInHand) {
     EXPECT_GE(statusSeen.size(), 3u);
     EXPECT_EQ(summary.rfind("Archivierung abgebrochen - ", 0), 0u) << summary;
     // Stopped part-way: some files moved, the rest untouched, nothing lost.
-    std::size_t moved = 0, left = 0;
-    for (const auto& e : fs::recursive_directory_iterator(root))
-        if (e.is_regular_file()) (e.path().parent_path().filename().string().rfind("~~~", 0) == 0 ? moved : left)++;
+    const auto [moved, left] = MovedAndLeft();
     EXPECT_GT(moved, 0u);
     EXPECT_GT(left, 0u);
     EXPECT_EQ(moved + left, static_cast<std::size_t>(kFiles));
     EXPECT_NE(Protocol().find("! Archivierung abgebrochen..."), std::string::npos);
+}
+
+TEST_F(QtRenderer, TheCloseBoxDuringARunStopsItAndClosesTheWindowOnceItHasEnded) {
+    MakeTree(1000);
+    std::string summary;
+    bool closedWhileRunning = false;
+    WhenShown("frmArdeko", [&](QWidget* w) {
+        Click(w, "cbTest");
+        auto* poll = new QTimer(w);
+        QObject::connect(poll, &QTimer::timeout, [&, w, poll] {
+            if (Text(w, "lblStatus").empty()) return;
+            poll->stop();
+            w->close();
+            closedWhileRunning = Text(w, "btnDoIt") == "Stopp!" && !w->isVisible();
+        });
+        poll->start(0);
+        WhenShown(ui::StyledBoxName, [&](QWidget* box) {
+            summary = Text(box, "lblPrompt");
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        Click(w, "btnDoIt");
+    });
+    ShowWizard();
+    EXPECT_TRUE(closedWhileRunning);
+    EXPECT_EQ(summary.rfind("Archivierung abgebrochen - ", 0), 0u) << summary;
+    const auto [moved, left] = MovedAndLeft();
+    EXPECT_EQ(moved + left, 1000u);
+    EXPECT_GT(left, 0u);
 }
 
 TEST_F(QtRenderer, ClickingListEntriesAppliesTheTickRulesOncePerClick) {
