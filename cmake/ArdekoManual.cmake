@@ -47,14 +47,14 @@ function(ardeko_copy_manual target)
   if(_multi)
     set(_dir "${_dir}/$<CONFIG>")
   endif()
-  add_custom_target(${target}_manual
+  add_custom_target(${target}_manual_copy
     COMMAND ${CMAKE_COMMAND} -E make_directory "${_dir}"
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ARDEKO_MANUAL_FILES} "${_dir}"
     DEPENDS ${ARDEKO_MANUAL_FILES}
     COMMENT "Copying the user's manual beside ${target}"
     VERBATIM)
-  add_dependencies(${target}_manual ardeko_manual)
-  add_dependencies(${target} ${target}_manual)
+  add_dependencies(${target}_manual_copy ardeko_manual)
+  add_dependencies(${target} ${target}_manual_copy)
   if(_arg_INSTALL_DESTINATION)
     install(FILES ${ARDEKO_MANUAL_FILES} DESTINATION ${_arg_INSTALL_DESTINATION})
   endif()
