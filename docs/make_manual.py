@@ -72,17 +72,17 @@ def file_types_html(lang, host):
     return entry_list(FILE_TYPES.get(host, []))
 
 
-def host_matches(spec, host):
-    negate = spec.startswith("!")
+def host_matches(condition, host):
+    negate = condition.startswith("!")
     names = set()
-    for name in spec.lstrip("!").split(","):
+    for name in condition.lstrip("!").split(","):
         name = name.strip()
         if name == "addin":
             names.update(ADDIN_HOSTS)
         elif name in HOSTS:
             names.add(name)
         else:
-            raise ValueError(f"unknown host in {{{{if {spec}}}}}: {name}")
+            raise ValueError(f"unknown host in {{{{if {condition}}}}}: {name}")
     return (host in names) != negate
 
 
