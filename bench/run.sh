@@ -7,14 +7,15 @@
 # (a) a test run of `ardeko archive` over 200,000 files in ~2,000 folders, warm cache, against
 #     `find` doing the same date selection and a Python os.scandir walk writing the same
 #     protocol lines; peak memory of the test run at 200,000 and 400,000 files;
-# (b) a real run moving 20,000 files against a Python shutil.move script on an identical copy.
+# (b) a real run moving 20,000 files against a Python shutil.move script on an identical copy;
+# (c) what a renderer's resync of the wizard form costs at one message pump.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BENCH=$ROOT/bench
 BUILD=${1:?usage: bench/run.sh BUILD_DIR}
 case "$BUILD" in /*) ;; *) BUILD=$ROOT/$BUILD ;; esac
-cmake --build "$BUILD" --target ardeko gen_tree >/dev/null
+cmake --build "$BUILD" --target ardeko gen_tree form_sync >/dev/null
 ARDEKO=$BUILD/apps/ardeko/ardeko
 GEN=$BUILD/bench/gen_tree
 
@@ -136,3 +137,6 @@ echo
 echo "Peak memory of the test run (about 100 files per folder in both trees)"
 printf '  %-40s %8d KiB\n' "200,000 files, ~2,000 folders" "$RSS_200"
 printf '  %-40s %8d KiB   (%.3f s, %s files/s)\n' "400,000 files, ~4,000 folders" "$RSS_400" "$T_400" "$(rate 400000 "$T_400")"
+echo
+echo "Resync of the wizard form by a renderer at one message pump"
+"$BUILD/bench/form_sync" | sed 's/^/  /'

@@ -81,6 +81,7 @@ dlgInfo::dlgInfo() : ui::Form("dlgInfo") {
     XPForm.Caption = "Info";
 
     lblProdukt.Move(240, 600, 3000, 285);
+    lblProdukt.FontSize = 10;
     lblProdukt.Caption = "Archivierungs-Assistent v3.00";
     lblProdukt.ToolTipText = " Klicken Sie hier, um die Produktseite im Online-Katalog anzuzeigen...";
     lblCR.Move(240, 900, 4200, 225);
@@ -136,6 +137,13 @@ dlgInfo::dlgInfo() : ui::Form("dlgInfo") {
     btnDone.Tag = "OK|Zurück...|OK|Return...";
     btnDone.Default = true;
     btnDone.Cancel = true;
+
+    for (ui::Control* c : {static_cast<ui::Control*>(&imgWeekly), static_cast<ui::Control*>(&lblWerbung),
+                           static_cast<ui::Control*>(&urlAbbo), static_cast<ui::Control*>(&lblTools),
+                           static_cast<ui::Control*>(&urlToolsKatalog)})
+        c->SetContainer(pfWerbung);
+    btnHelp.SetContainer(pfButtons);
+    btnDone.SetContainer(pfButtons);
 
     btnDone.Click = [this] { Unload(); };
     btnHelp.Click = [] { Guarded([] { ShowHelp(); }); };

@@ -1,6 +1,7 @@
 #include "ui/HeadlessUi.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "ui/StandardButtons.h"
 
@@ -14,15 +15,34 @@ std::size_t CodePoints(const std::string& utf8) {
 
 void HeadlessUi::ShowModal(Form& form) {
     shownForms.push_back(form.Name());
+    shownOwners.push_back(form.Owner() ? form.Owner()->Name() : std::string());
+    bool closed = false;
+    auto savedHook = std::exchange(form.Unloaded, [&closed] { closed = true; });
+    FormSync sync(form);
+    sync.Poll();  // what is drawn when the window opens
+    syncs_.push_back(&sync);
+    struct Leave {
+        HeadlessUi& ui;
+        Form& form;
+        std::function<void()>& saved;
+        ~Leave() {
+            ui.syncs_.pop_back();
+            form.Unloaded = std::move(saved);
+        }
+    } leave{*this, form, savedHook};
     if (auto it = onModalByName.find(form.Name()); it != onModalByName.end() && it->second)
         it->second(form);
     else if (onModal)
         onModal(form);
-    if (form.Loaded()) form.Unload();
+    if (!closed) form.Unload();  // the script left it open: closed through the window frame
 }
 
 void HeadlessUi::DoEvents() {
     ++doEventsCalls;
+    if (!syncs_.empty()) {
+        FormSync& sync = *syncs_.back();
+        for (Control* c : sync.Poll().controls) ++repaints[c->Parent().Name() + "." + c->Name()];
+    }
     // Only what was pending when the pump started; events posted by these run next time.
     std::size_t pending = posted_.size();
     for (std::size_t i = 0; i < pending && !posted_.empty(); ++i) {

@@ -44,6 +44,10 @@ public:
 
     // --- what happened ---
     std::vector<std::string> shownForms;
+    std::vector<std::string> shownOwners;  // per shown form: its owner's name, "" for none
+    // How often a control's drawn state changed between two pumps, by "form.control" (the
+    // pumps of the innermost shown form); a run's status line shows up here.
+    std::map<std::string, int> repaints;
     std::vector<platform::StyledMsgBoxRequest> styledBoxes;
     std::vector<SystemBox> systemBoxes;
     std::vector<BrowseCall> browseCalls;
@@ -67,6 +71,7 @@ public:
 
 private:
     std::deque<std::function<void()>> posted_;
+    std::vector<FormSync*> syncs_;  // one per form being shown, innermost last
 };
 
 // Number of Unicode code points in a UTF-8 text.

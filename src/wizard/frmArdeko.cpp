@@ -82,6 +82,17 @@ frmArdeko::frmArdeko() : ui::Form("frmArdeko") {
     btnDoIt.Move(8100, 5640, 1350, 435);
     btnCancel.Move(9550, 5640, 1280, 435);
 
+    // The start folder in blue, the run's status line in red.
+    lblSourcePath.ForeColor = ui::Rgb(0, 0, 255);
+    lblStatus.ForeColor = ui::Rgb(255, 0, 0);
+    for (ui::Control* c : {static_cast<ui::Control*>(&lstFileTypes), static_cast<ui::Control*>(&cbConfirm)})
+        c->SetContainer(frFileTypes);
+    for (ui::Control* c : {static_cast<ui::Control*>(&Label1), static_cast<ui::Control*>(&clMonth),
+                           static_cast<ui::Control*>(&clYear)})
+        c->SetContainer(frArchOptions);
+    for (ui::OptionButton* o : {&obCreated, &obEdited, &obAccessed}) o->SetContainer(frDateOptions);
+    for (ui::OptionButton* o : {&obYear, &obYearMonth}) o->SetContainer(frFolderOptions);
+
     btnExplSource.Picture = "Explorer";
     btnChooseSource.Picture = "Ordner";
     btnDelProto.Picture = "Papierkorb";

@@ -68,8 +68,8 @@ TEST_F(MsgBoxTest, ExGivesTheButtonNumberOr99ForADoubleClickPlus256WhenTicked) {
         {[](frmMsgBoxEx& f) { f.btn3.PerformClick(); }, 3},
         {nullptr, 3},  // closed through the window frame: the previous result stays
         {[](frmMsgBoxEx& f) { f.cbDontShow.Value = true; f.btn1.PerformClick(); }, 257},
-        {[](frmMsgBoxEx& f) { f.DblClick(); }, 99},
-        {[](frmMsgBoxEx& f) { f.cbDontShow.Value = true; f.DblClick(); }, 355},
+        {[](frmMsgBoxEx& f) { f.PerformDblClick(); }, 99},
+        {[](frmMsgBoxEx& f) { f.cbDontShow.Value = true; f.PerformDblClick(); }, 355},
     };
     for (const auto& [answer, result] : cases) {
         act = answer;
