@@ -12,6 +12,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -231,7 +232,16 @@ public:
         char buffer[PATH_MAX];
         const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
         if (n <= 0) return ".";
-        return ParentOf(std::string(buffer, static_cast<std::size_t>(n)));
+        const std::string folder = ParentOf(std::string(buffer, static_cast<std::size_t>(n)));
+        // Installed, the programs sit in bin/ and the files that belong beside them (manual,
+        // pictures, sounds) in the package's data folder, which the build names relative to
+        // bin/. In the build tree there is no such folder and they lie beside the program.
+#ifdef ARDEKO_DATA_DIR_FROM_BIN
+        const std::string data =
+            std::filesystem::path(folder + "/" ARDEKO_DATA_DIR_FROM_BIN).lexically_normal().string();
+        if (IsFolder(data)) return data;
+#endif
+        return folder;
     }
 
 private:
