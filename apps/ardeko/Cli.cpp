@@ -14,6 +14,7 @@
 #include "platform/Ports.h"
 #include "support/Identity.h"
 #include "support/Module.h"
+#include "support/Version.h"
 #include "wizard/frmArdeko.h"
 
 namespace ardeko::cli {
@@ -27,6 +28,7 @@ const char* const kMainHelp =
     "  ardeko archive ORDNER --until M/JJJJ [Optionen]   Dateien archivieren (ohne --run: Testlauf)\n"
     "  ardeko protocol show|delete|path [--host NAME]    Protokoll anzeigen, löschen, Pfad ausgeben\n"
     "  ardeko BEFEHL --help                              Hilfe zu einem Befehl\n"
+    "  ardeko --version                                  Produktname und Version\n"
     "\n"
     "Dateien, deren Datum im gewählten Monat oder davor liegt, werden in Archivordner innerhalb\n"
     "ihres eigenen Ordners verschoben: '~~~ 2008' (ein Ordner pro Jahr) oder\n"
@@ -36,13 +38,14 @@ const char* const kMainHelp =
 const char* const kArchiveHelp =
     "Aufruf: ardeko archive ORDNER --until M/JJJJ [--date created|modified|accessed]\n"
     "                      [--folders year|month] [--type MUSTER]... [--no-subfolders]\n"
-    "                      [--confirm] [--run] [--host NAME]\n"
+    "                      [--confirm] [--run] [--host NAME [--host-version N]]\n"
     "\n"
     "Archiviert die Dateien im Startordner ORDNER (und in seinen Unterordnern), deren Datum im\n"
     "Monat von --until oder davor liegt. Ohne --run ist es ein Testlauf: er schreibt ins\n"
     "Protokoll, was archiviert würde, und verschiebt nichts.\n"
     "\n"
-    "  ORDNER             Startordner\n"
+    "  ORDNER             Startordner; ein Ordner, den es nicht gibt, wird gleich hier\n"
+    "                     abgewiesen (Rückgabewert 2), noch bevor der Assistent prüft\n"
     "  --until M/JJJJ     Archivieren bis Monat/Jahr einschließlich, z.B. 6/2008 für Juni 2008;\n"
     "                     wählbar sind das laufende Jahr und die 30 Jahre davor\n"
     "  --date ART         Archivieren nach Datum: created (der Erstellung), modified (der\n"
@@ -59,6 +62,9 @@ const char* const kArchiveHelp =
     "  --host NAME        Office-Programm (Word, Excel, PowerPoint, Access); es bestimmt die\n"
     "                     Liste der Dateitypen, die Einstellungen und die Protokolldatei.\n"
     "                     Ohne --host: Office, nur 'Alle Dateien (*.*)'.\n"
+    "  --host-version N   Hauptversion des Office-Programms, z.B. 12. Ohne Angabe ist sie\n"
+    "                     unbekannt: der Protokollkopf zeigt '?.?\?.?\?', und Access bietet\n"
+    "                     die Dateitypen unter Version 12 (*.MDB ...), ab 12 *.ACCDB ...\n"
     "  -h, --help         Diese Hilfe\n"
     "\n"
     "Fragen (Einzeln bestätigen, vorhandene Zieldatei überschreiben) werden im Terminal\n"
@@ -66,7 +72,10 @@ const char* const kArchiveHelp =
     "j/ja, n/nein oder a/abbrechen, mit '!' dahinter für 'Diese Meldung nicht mehr anzeigen'.\n"
     "Am Ende der Eingabe gilt 'Abbrechen': nichts wird ungefragt überschrieben.\n"
     "Strg+C wirkt wie 'Stopp!': die Archivierung endet nach der Datei in Arbeit.\n"
-    "Nach einem Testlauf und nach Fehlern wird das Protokoll angezeigt.\n"
+    "Nach einem Testlauf und nach Fehlern wird das Protokoll angezeigt. Das Protokoll ist\n"
+    "UTF-8-Text; Zeichen in Dateinamen, die keine Zeile halten kann (Zeilenumbrüche,\n"
+    "Steuerzeichen, Bytes, die kein UTF-8 sind), stehen dort und im Terminal als \\xHH,\n"
+    "ein Backslash als \\\\.\n"
     "\n"
     "Rückgabewert: 0 ohne Fehler, 1 mit Fehlern (siehe Protokoll), 2 Aufruf fehlerhaft oder\n"
     "Archivierung nicht gestartet, 3 Archivierung abgebrochen.\n";
@@ -85,12 +94,16 @@ const char* const kProtocolHelp =
     "fehlerhaft.\n";
 
 // The host a command names: enough of an Office application for the system to know which
-// program it archives for. Its build is unknown, so the protocol header shows the fallback.
+// program it archives for. No Office program is asked, so its build is unknown and its version
+// too, unless the user gives one; the protocol header then shows the fallbacks.
 class StandInHost : public host::Application {
 public:
-    explicit StandInHost(std::string name) : name_(std::move(name)) {}
+    StandInHost(std::string name, std::optional<int> version) : name_(std::move(name)), version_(version) {}
     std::string Name() override { return name_; }
-    std::string Version() override { return "16.0"; }
+    std::string Version() override {
+        if (!version_) throw host::HostError("no Office program was asked for its version");
+        return std::to_string(*version_) + ".0";
+    }
     std::string Build() override { throw host::HostError("no build number on the command line"); }
     std::shared_ptr<host::CommandBars> GetCommandBars() override {
         throw host::HostError("no command bars on the command line");
@@ -101,6 +114,7 @@ public:
 
 private:
     std::string name_;
+    std::optional<int> version_;
 };
 
 std::string Lower(std::string s) {
@@ -110,9 +124,9 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
-void ConnectHost(const std::optional<std::string>& hostName) {
+void ConnectHost(const std::optional<std::string>& hostName, std::optional<int> hostVersion) {
     ModuleValues& m = Module();
-    m.HostApp = hostName ? std::make_shared<StandInHost>(*hostName) : nullptr;
+    m.HostApp = hostName ? std::make_shared<StandInHost>(*hostName, hostVersion) : nullptr;
     m.CurrLang = 0;
     try {
         const std::string stored = platform::Settings().GetSetting("Veltrano", "OffArdeko", "CurrLang", "0");
@@ -125,6 +139,41 @@ void ConnectHost(const std::optional<std::string>& hostName) {
 }
 
 namespace {
+
+// The argument parser explains in English; users of this program read German. Its messages
+// name the argument first, which is what ours keep.
+std::string ParseErrorText(const CLI::ParseError& e) {
+    const std::string what = e.what();
+    const auto colon = what.find(':');
+    const std::string named = colon == std::string::npos ? std::string() : what.substr(0, colon);
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr && colon != std::string::npos) {
+        // The parser lists the extra arguments last to first.
+        std::vector<std::string> extras;
+        std::string rest = what.substr(colon + 1);
+        for (std::size_t at = 0; at < rest.size();) {
+            const auto blank = rest.find(' ', at);
+            const auto end = blank == std::string::npos ? rest.size() : blank;
+            if (end > at) extras.insert(extras.begin(), rest.substr(at, end - at));
+            at = end + 1;
+        }
+        std::string list;
+        for (const auto& x : extras) list += (list.empty() ? "'" : ", '") + x + "'";
+        return (extras.size() > 1 ? "Unbekannte Angaben " : "Unbekannte Angabe ") + list + ".";
+    }
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr && !named.empty()) {
+        if (what.find(" missing") != std::string::npos) return "Zur Angabe " + named + " fehlt der Wert.";
+        if (what.find("flag override") != std::string::npos) return "Die Angabe " + named + " nimmt keinen Wert an.";
+        return "Die Angabe " + named + " ist nur einmal erlaubt.";
+    }
+    if (dynamic_cast<const CLI::ConversionError*>(&e) != nullptr && colon != std::string::npos) {
+        // "Could not convert: --run = ja"
+        std::string option = what.substr(colon + 1);
+        option = option.substr(0, option.find(" ="));
+        if (const auto first = option.find_first_not_of(' '); first != std::string::npos) option.erase(0, first);
+        if (!option.empty()) return "Ungültiger Wert für " + option + ".";
+    }
+    return "Aufruf fehlerhaft.";
+}
 
 int UsageError(std::ostream& err, const std::string& message, const char* command) {
     err << "ardeko: " << message << '\n'
@@ -142,6 +191,7 @@ struct ArchiveArgs {
     bool confirm = false;
     bool run = false;
     std::optional<std::string> host;
+    std::optional<std::string> hostVersion;
     bool help = false;
 };
 
@@ -204,16 +254,24 @@ int RunArchive(const ArchiveArgs& a, TerminalUi& ui, std::ostream& out, std::ost
                           "archive");
     if (folders != "year" && folders != "month")
         return UsageError(err, "Ungültige Angabe --folders '" + a.folders + "': year oder month.", "archive");
-    // An empty folder goes to the dialog, whose own check asks for one.
-    std::string startFolder;
-    if (!a.folder->empty()) {
+    std::optional<int> hostVersion;
+    if (a.hostVersion) {
+        hostVersion = ParseHostVersion(*a.hostVersion);
+        if (!hostVersion)
+            return UsageError(err, "Ungültige Angabe --host-version '" + *a.hostVersion +
+                                       "': erwartet die Hauptversion als Zahl, z.B. 12.", "archive");
+        if (!a.host) return UsageError(err, "Die Angabe --host-version gilt nur zusammen mit --host.", "archive");
+    }
+    // A folder of blanks only goes to the dialog as it is, whose own check asks for one.
+    std::string startFolder = *a.folder;
+    if (startFolder.find_first_not_of(' ') != std::string::npos) {
         std::error_code ec;
         if (!std::filesystem::is_directory(*a.folder, ec))
             return UsageError(err, "Startordner nicht gefunden: " + *a.folder, "archive");
         startFolder = StartFolderText(*a.folder);
     }
 
-    ConnectHost(a.host);
+    ConnectHost(a.host, hostVersion);
     auto form = std::make_unique<frmArdeko>();
     form->Load();
 
@@ -272,7 +330,7 @@ int RunProtocol(const ProtocolArgs& a, std::ostream& out, std::ostream& err) {
         return UsageError(err, a.action ? "Unbekannte Aktion '" + *a.action + "': show, delete oder path."
                                         : std::string("Die Aktion fehlt: show, delete oder path."),
                           "protocol");
-    ConnectHost(a.host);
+    ConnectHost(a.host, std::nullopt);
     if (action == "path") {
         out << ArchiveProtocolPath() << '\n';
         return ExitOk;
@@ -289,6 +347,15 @@ int RunProtocol(const ProtocolArgs& a, std::ostream& out, std::ostream& err) {
 }
 
 }  // namespace
+
+std::optional<int> ParseHostVersion(const std::string& text) {
+    if (text.empty() || text.size() > 3 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int version = std::stoi(text);
+    if (version < 1) return std::nullopt;
+    return version;
+}
 
 bool ParseUntil(const std::string& text, int& month, int& year) {
     const auto slash = text.find('/');
@@ -313,8 +380,9 @@ int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream
 
     CLI::App app{"", "ardeko"};
     app.set_help_flag();
-    bool help = false;
+    bool help = false, version = false;
     app.add_flag("-h,--help", help);
+    app.add_flag("--version", version);
 
     ArchiveArgs archiveArgs;
     CLI::App* archive = app.add_subcommand("archive");
@@ -329,6 +397,7 @@ int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream
     archive->add_flag("--confirm", archiveArgs.confirm);
     archive->add_flag("--run", archiveArgs.run);
     archive->add_option("--host", archiveArgs.host);
+    archive->add_option("--host-version", archiveArgs.hostVersion);
 
     ProtocolArgs protocolArgs;
     CLI::App* protocol = app.add_subcommand("protocol");
@@ -345,8 +414,14 @@ int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream
     } catch (const CLI::ParseError& e) {
         if (archive->parsed()) command = "archive";
         if (protocol->parsed()) command = "protocol";
-        // CLI11 explains in English; the lead sentence is ours.
-        return UsageError(err, std::string("Aufruf fehlerhaft (") + e.what() + ").", command);
+        return UsageError(err, ParseErrorText(e), command);
+    }
+    if (version) {
+        InitProductTexts();
+        out << Module().ProductTitle << GetBuildText() << "\n"
+            << "Programmversion " << kProgramVersion.major << '.' << kProgramVersion.minor << '.'
+            << kProgramVersion.revision << "\n";
+        return ExitOk;
     }
 
     try {

@@ -23,8 +23,12 @@ enum ExitCode : int {
 int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream& out, std::ostream& err);
 
 // What the connection event does for a host named on the command line (Office when none):
-// the module-wide values the forms read. The user interface port must be installed.
-void ConnectHost(const std::optional<std::string>& hostName);
+// the module-wide values the forms read. No Office program is asked, so the host's version is
+// unknown unless the user gives it. The user interface port must be installed.
+void ConnectHost(const std::optional<std::string>& hostName, std::optional<int> hostVersion = std::nullopt);
+
+// A host major version as the user types it ("12"); nothing for anything but a number from 1.
+std::optional<int> ParseHostVersion(const std::string& text);
 
 // "M/YYYY" with a month from 1 to 12 and a four-digit year; false for anything else.
 bool ParseUntil(const std::string& text, int& month, int& year);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/posix/PosixCommon.h"
 #include "ui/Form.h"
 #include "ui/HeadlessUi.h"
 
@@ -49,18 +50,19 @@ std::string Undouble(const std::string& s) {
     return out;
 }
 
-// CR LF and lone CR become the terminal's line end; the box's leading line break goes.
+// CR LF becomes the terminal's line end and the box's leading line break goes. Whatever else
+// would move the cursor or is not UTF-8 (a file name with a line feed or a stray byte in it)
+// is shown escaped, as the protocol shows it.
 std::string TerminalText(std::string text) {
     if (text.rfind("\r\n", 0) == 0) text.erase(0, 2);
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            out += text[i];
-        }
+    for (std::size_t at = 0;;) {
+        const auto end = text.find("\r\n", at);
+        out += platform::posix::VisibleText(std::string_view(text).substr(at, end == std::string::npos ? end : end - at));
+        if (end == std::string::npos) break;
+        out += '\n';
+        at = end + 2;
     }
     return out;
 }

@@ -178,6 +178,12 @@ private:
             if (answer == kNo) return;
         }
 
+        // A link or a file named like the archive folder would carry the file out of the tree
+        // or stand in its way: the file stays where it is.
+        if (const std::string blocked = BlockedArchiveFolder(base, targetFolder); !blocked.empty()) {
+            MoveFailed(fullPath, target, "'" + blocked + "' ist kein Ordner (Verknüpfung oder Datei)");
+            return;
+        }
         if (ExistsAsFile(target) && !MayReplace(target)) return;
 
         if (!IsFolder(targetFolder)) CreatePath(targetFolder);
@@ -192,9 +198,7 @@ private:
         }
         switch (moved.stage) {
             case platform::MoveResult::Stage::CopyFailed:
-                WritePROTO({"! Problem beim Verschieben von '" + fullPath + "'", "! nach '" + target + "'",
-                            "! " + moved.error});
-                ++state_.ErrorCount;
+                MoveFailed(fullPath, target, moved.error);
                 return;
             case platform::MoveResult::Stage::DeleteFailed:
                 WritePROTO({"! Problem beim Löschen von '" + fullPath + "'", "! " + moved.error});
@@ -205,6 +209,27 @@ private:
         }
         WritePROTO({archivedLine, "in '" + targetFolder + "'"});
         ++state_.ArchivedCount;
+    }
+
+    void MoveFailed(const std::string& fullPath, const std::string& target, const std::string& why) {
+        WritePROTO({"! Problem beim Verschieben von '" + fullPath + "'", "! nach '" + target + "'", "! " + why});
+        ++state_.ErrorCount;
+    }
+
+    // The first level of the archive folder (year, then month) that exists as anything but a
+    // real folder, or "" when every existing level is one.
+    static std::string BlockedArchiveFolder(const std::string& base, const std::string& targetFolder) {
+        const char sep = platform::Fs().separator();
+        for (auto p = targetFolder.find(sep, base.size());; p = targetFolder.find(sep, p + 1)) {
+            const std::string level = targetFolder.substr(0, p);
+            try {
+                const auto a = platform::Fs().attributes(level);
+                if (a && (!a->directory || a->system)) return level;
+            } catch (...) {
+                return level;
+            }
+            if (p == std::string::npos) return {};
+        }
     }
 
     // The existing target: says so in the protocol and, as long as the user wants to be asked,

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <vector>
+
 #include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
 #include "support/ExecProg.h"
@@ -65,15 +67,12 @@ void WritePROTO(std::initializer_list<std::string> texts) {
         const std::string stamp = ProtocolTimeStamp(platform::Clock().Now()) + " - ";
         // Lines that belong together go out in one write: each still reaches the file whole,
         // and a large run needs half the calls.
-        std::string lines;
-        for (const auto& text : texts) {
-            if (!lines.empty()) lines += "\r\n";
-            lines += stamp;
-            lines += text;
-        }
-        if (platform::Fs().appendLine(path, lines)) return;
+        std::vector<std::string> lines;
+        lines.reserve(texts.size());
+        for (const auto& text : texts) lines.push_back(stamp + text);
+        if (platform::Fs().appendLines(path, lines)) return;
         // Most likely the data folder is missing: create it and try once more.
-        platform::Fs().appendLine(ArchiveProtocolPath(), lines);
+        platform::Fs().appendLines(ArchiveProtocolPath(), lines);
     } catch (...) {
         // A lost protocol line never stops a run.
     }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -70,9 +71,12 @@ public:
     // faster road (a rename) as long as the observable outcome is the same.
     virtual MoveResult moveFile(const std::string& from, const std::string& to);
 
-    // Appends `line` plus CR LF to a text file in the system's code page, creating the file.
-    // The line reaches the file whole, in one write.
-    virtual IoResult appendLine(const std::string& path, const std::string& line) = 0;
+    // Appends lines to a text file, creating the file. Each line gets the platform's line end
+    // and is written in the platform's text encoding for such files; a line that the encoding
+    // cannot hold as it stands (a file name with a line feed in it) is written in a visible
+    // escaped form, so one line stays one line. All lines reach the file in one write.
+    virtual IoResult appendLines(const std::string& path, const std::vector<std::string>& lines) = 0;
+    IoResult appendLine(const std::string& path, const std::string& line) { return appendLines(path, {line}); }
 };
 
 // Windows-style wildcard match of one file name: '*' any run, '?' one character,

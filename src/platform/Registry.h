@@ -27,9 +27,10 @@ public:
     virtual ~Registry() = default;
     virtual long OpenKeyEx(std::uint32_t hive, const std::string& subKey, std::uint32_t access,
                            RegHandle& out) = 0;
-    // `capacity` is the size of the caller's buffer in bytes. On success `data` holds the raw
+    // `capacity` is the size of the caller's buffer: in characters for text values (the
+    // terminating NUL included), in bytes for others. On success `data` holds the raw
     // bytes (text values include their terminating NUL), `size` their count and `type` the
-    // stored type. A value larger than `capacity` gives ERROR_MORE_DATA_.
+    // stored type. A value that does not fit gives ERROR_MORE_DATA_.
     virtual long QueryValueEx(RegHandle key, const std::string& valueName, std::uint32_t capacity,
                               std::uint32_t& type, std::string& data, std::uint32_t& size) = 0;
     virtual long CloseKey(RegHandle key) = 0;

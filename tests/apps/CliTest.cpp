@@ -15,6 +15,7 @@
 #include "Cli.h"
 #include "TerminalShell.h"
 #include "TerminalUi.h"
+#include "platform/posix/PosixCommon.h"
 #include "platform/posix/PosixPorts.h"
 #include "testkit/FaultyFileSystem.h"
 #include "testkit/TestEnv.h"
@@ -63,7 +64,7 @@ struct Cli {
         return env.dir / ("AppData/Veltrano/" + host + " Archivierungs-Assistent/Protokoll " + host + "-Archivierung.txt");
     }
     bool Logged(const std::string& text, const std::string& host = "Word") const {
-        return ReadAll(Protocol(host)).find(" - " + text + "\r\n") != npos;
+        return ReadAll(Protocol(host)).find(" - " + text + "\n") != npos;
     }
 
     testkit::TestEnv env;
@@ -80,7 +81,17 @@ TEST(CliUsage, BadArgumentsExitWithTwoAndTouchNothing) {
         {{"archive", "@", "--until", "6/1978"}, "Das Jahr 1978 ist nicht wählbar: erlaubt sind 1979 bis 2009."},
         {{"archive", "@", "--until", "6/2008", "--date", "heute"}, "Ungültige Angabe --date 'heute'"},
         {{"archive", "@", "--until", "6/2008", "--folders", "tag"}, "Ungültige Angabe --folders 'tag'"},
-        {{"archive", "@", "--until", "6/2008", "--schnell"}, "Aufruf fehlerhaft"},
+        {{"archive", "@", "--until", "6/2008", "--schnell"}, "ardeko: Unbekannte Angabe '--schnell'.\n"},
+        {{"archive", "@", "--until", "6/2008", "x", "--y"}, "ardeko: Unbekannte Angaben 'x', '--y'.\n"},
+        {{"archive", "@", "--until"}, "ardeko: Zur Angabe --until fehlt der Wert.\n"},
+        {{"archive", "@", "--until", "6/2008", "--until", "7/2008"}, "ardeko: Die Angabe --until ist nur einmal erlaubt.\n"},
+        {{"archive", "@", "--until", "6/2008", "--run=ja"}, "ardeko: Ungültiger Wert für --run.\n"},
+        {{"--versio"}, "ardeko: Unbekannte Angabe '--versio'.\nHilfe: ardeko --help\n"},
+        {{"archive", "@", "--until", "6/2008", "--host", "Access", "--host-version", "zwölf"}, "Ungültige Angabe --host-version 'zwölf'"},
+        {{"archive", "@", "--until", "6/2008", "--host-version", "12"}, "--host-version gilt nur zusammen mit --host"},
+        // Without a version Access is taken for one below 12.
+        {{"archive", "@", "--until", "6/2008", "--host", "Access", "--type", "*.ACCDB"}, "Unbekannter Dateityp '*.ACCDB'"},
+        {{"archive", "   ", "--until", "6/2008"}, "Bitte Startordner wählen..."},  // blanks are no folder either
         {{"archive", "/gibt/es/nicht", "--until", "6/2008"}, "Startordner nicht gefunden: /gibt/es/nicht"},
         {{"archive", "", "--until", "6/2008"}, "Bitte Startordner wählen..."},  // refused by the wizard's check
         {{"archive", "@", "--until", "6/2008", "--host", "PowerPoint", "--type", "*.DOC*"},
@@ -90,6 +101,8 @@ TEST(CliUsage, BadArgumentsExitWithTwoAndTouchNothing) {
     for (const auto& [args, message] : cases) {
         Cli cli;
         EXPECT_EQ(cli.Run(args), ExitUsage) << message;
+        for (const char* english : {"expected", "required", "missing", "convert"})
+            EXPECT_EQ(cli.err.str().find(english), npos) << cli.err.str();
         EXPECT_NE((cli.err.str() + cli.out.str()).find(message), npos) << cli.err.str() << cli.out.str();
         EXPECT_FALSE(fs::exists(cli.env.dir / "AppData/Veltrano")) << message;  // no protocol written
     }
@@ -97,6 +110,13 @@ TEST(CliUsage, BadArgumentsExitWithTwoAndTouchNothing) {
 
 // Named types replace the first entry ticked at load and follow the list's rules: list order, not
 // argument order; letter case ignored; "*.*" and the specific types clear each other.
+TEST(CliUsage, VersionNamesTheProduct) {
+    Cli cli;
+    EXPECT_EQ(cli.Run({"--version"}), ExitOk);
+    EXPECT_EQ(cli.out.str().substr(0, cli.out.str().find('\n')), "Veltrano Archivierungs-Assistent v3.00");
+    EXPECT_EQ(cli.err.str(), "");
+}
+
 TEST(CliArchive, OptionsAndTypesReachTheRunAndTheSummaryIsPrinted) {
     struct Case { std::vector<std::string> options; std::string host, walked; std::vector<std::string> lines;
                   std::string summary; int exit; bool moved, protocolShown; } cases[] = {
@@ -104,7 +124,7 @@ TEST(CliArchive, OptionsAndTypesReachTheRunAndTheSummaryIsPrinted) {
          {"Testlauf gestartet (Office ?.??.?? [0.0])", "Archivieren nach: Erstellungsdatum"},
          "3 Datei(en) geprüft,  keine Dateien archiviert...", ExitOk, false, true},
         {{"--date", "ACCESSED", "--folders", "month", "--no-subfolders", "--run", "--host", "Word"}, "Word", "*.DOC*|",
-         {"Archivierung gestartet (Word 16.0 [0.0])", "Archivieren bis: 6/2008", "Archivieren nach: Zugriffsdatum",
+         {"Archivierung gestartet (Word ?.?\?.?\? [0.0])", "Archivieren bis: 6/2008", "Archivieren nach: Zugriffsdatum",
           "Archivieren in: Jahres/Monatsordner"},
          "Archivierung abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert...", ExitOk, true, false},
         {{"--run", "--no-subfolders", "--host", "Word"}, "Word", "*.DOC*|",  // copying fails, see `faulty`
@@ -115,6 +135,8 @@ TEST(CliArchive, OptionsAndTypesReachTheRunAndTheSummaryIsPrinted) {
         {{"--type", "*.DOT*", "--type", "*.DOC*", "--host", "Word"}, "Word", "*.DOC*|*.DOT*|", {}, "", ExitOk, false, true},
         {{"--type", "*.DOC*", "--type", "*.*", "--host", "Word"}, "Word", "*.*|", {}, "", ExitOk, false, true},
         {{"--type", "*.*", "--type", "*.DOT*", "--host", "Word"}, "Word", "*.DOT*|", {}, "", ExitOk, false, false},
+        {{"--host", "Access", "--host-version", "12", "--type", "*.accdb"}, "Access", "*.ACCDB|",  // the version given
+         {"Testlauf gestartet (Access 12.0 [0.0])"}, "Es wurden keine zu archivierenden Dateien gefunden...", ExitOk, false, false},
     };
     auto real = platform::posix::MakePosixFileSystem();
     testkit::FaultyFileSystem faulty(*real);
@@ -132,7 +154,7 @@ TEST(CliArchive, OptionsAndTypesReachTheRunAndTheSummaryIsPrinted) {
         EXPECT_TRUE(cli.Logged("Startordner: " + cli.Tree(), c.host));
         std::string walked, protocol = ReadAll(cli.Protocol(c.host));
         for (auto at = protocol.find(" - Dateien: "); at != npos; at = protocol.find(" - Dateien: ", at + 1))
-            walked += protocol.substr(at + 12, protocol.find('\r', at) - at - 12) + "|";
+            walked += protocol.substr(at + 12, protocol.find('\n', at) - at - 12) + "|";
         EXPECT_EQ(walked, c.walked);
         EXPECT_NE(cli.out.str().find(c.summary), npos) << cli.out.str();
         EXPECT_EQ(std::pair(fs::exists(cli.In("~~~ 2008/~~~ 06 Juni/Bericht.doc")), fs::exists(cli.In("Bericht.doc"))),
@@ -141,6 +163,25 @@ TEST(CliArchive, OptionsAndTypesReachTheRunAndTheSummaryIsPrinted) {
         // A test run that found files and a run with errors show the protocol, a clean run does not.
         EXPECT_EQ(cli.env.shell.executed.size(), c.protocolShown ? 1u : 0u) << c.summary;
     }
+}
+
+// A name with a line feed or a byte that is not UTF-8 is moved as it is, but shown escaped in
+// the question and in the protocol, so no line breaks in two.
+TEST(CliArchive, OddNamesAreMovedAndShownEscaped) {
+    Cli cli;
+    MakeFile(cli.In("zwei\nZeilen.doc"), 2005, 1);
+    MakeFile(cli.In("roh\xFF.doc"), 2005, 1);
+    EXPECT_EQ(cli.Run({"archive", "@", "--until", "6/2008", "--run", "--host", "Word", "--confirm"}, "j\nj\n"), ExitOk);
+    EXPECT_TRUE(fs::exists(cli.In("~~~ 2005/zwei\nZeilen.doc")) && fs::exists(cli.In("~~~ 2005/roh\xFF.doc")));
+    for (const std::string shown : {"zwei\\x0AZeilen.doc", "roh\\xFF.doc"}) {
+        EXPECT_NE(cli.out.str().find("Datei '" + cli.In(shown) + "'\narchivieren in '"), npos) << cli.out.str();
+        EXPECT_TRUE(cli.Logged("Archiviert: " + cli.In(shown) + " (03.01.2005 12:00:00)")) << shown;
+    }
+    const std::string protocol = ReadAll(cli.Protocol());
+    EXPECT_TRUE(platform::posix::IsValidUtf8(protocol));
+    std::istringstream lines(protocol);
+    for (std::string line; std::getline(lines, line);)  // every line has its time stamp
+        EXPECT_TRUE(line.size() > 20 && line[2] == '.' && line.substr(17, 3) == " - ") << line;
 }
 
 // Three due files, asked about before each one (--confirm) or because each one's target exists.
@@ -228,7 +269,7 @@ TEST(Program, PrintsTheProtocolOnAPlainTerminalAndStopsOnCtrlC) {
                        "for i in $(seq 500); do grep -q 'bbrechen: ' out && break; sleep 0.02; done; kill -INT $!; wait $!"),
               ExitStopped);
     EXPECT_TRUE(fs::exists(home / "Ablage/Bericht.doc"));
-    EXPECT_TRUE(ReadAll(protocol).ends_with(" - ! Archivierung abgebrochen...\r\n"));
+    EXPECT_TRUE(ReadAll(protocol).ends_with(" - ! Archivierung abgebrochen...\n"));
 }
 
 // --- the terminal renderer and document opener ----------------------------------------------

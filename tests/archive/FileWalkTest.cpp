@@ -3,6 +3,7 @@
 // of each outcome; and failures of the file system on the way, through which nothing a user had
 // is ever lost.
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -144,6 +145,36 @@ TEST_F(FileWalk, OddNamesAreArchivedAndProtocolledAndLinksAreNeitherFollowedNorM
                         "Straße/~~~ 2008/отчёт.doc, Straße/~~~ 2008/報告.doc, Verweis.doc");
     for (const auto& n : names)
         EXPECT_NE(Protocol().find("Archiviert: Daten/" + n + " (01.03.2008 10:00:00)"), std::string::npos) << n;
+}
+
+// An archive folder that exists as anything but a real folder (a link, a file) keeps the file
+// where it is, as one failed move; a file of the same name behind a link is neither asked about
+// nor replaced.
+TEST_F(FileWalk, ArchiveFolderThatIsNoRealFolderKeepsTheFileInTheTree) {
+    const std::string outside = env.dir / "Anderswo";
+    const std::string month = "~~~ 2008/~~~ 01 Januar";
+    const struct { const char* name; bool months; std::function<void()> prepare; std::string blocked, target; } cases[] = {
+        {"year link", false, [&] { fs::create_directory_symlink(outside, At("~~~ 2008")); }, "~~~ 2008", "~~~ 2008/a.doc"},
+        {"month link", true, [&] { fs::create_directory(At("~~~ 2008")), fs::create_directory_symlink(outside, At(month)); },
+         month, month + "/a.doc"},
+        {"year file", true, [&] { MakeFile(At("~~~ 2008"), "x", Date(2009, 1, 1)); }, "~~~ 2008", month + "/a.doc"},
+        {"dangling link", false, [&] { fs::create_directory_symlink(outside + "/fehlt", At("~~~ 2008")); }, "~~~ 2008", "~~~ 2008/a.doc"},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(root), fs::remove_all(outside), fs::remove(ArchiveProtocolPath());
+        fs::create_directories(outside);
+        MakeFile(outside + "/a.doc", "fremd", Date(2001, 1, 1));
+        Make({"a.doc"}, Date(2008, 1, 1));
+        c.prepare();
+        if (c.months) dlg.obYearMonth.Select();
+        else dlg.obYear.Select();
+        dlg.RunState() = {}, Walk();
+        EXPECT_EQ(Counts() + " " + ReadFile(At("a.doc")), "1/0/1 a.doc") << c.name;
+        EXPECT_EQ(Protocol(), "! Problem beim Verschieben von 'Daten/a.doc'|! nach 'Daten/" + c.target + "'|! 'Daten/" + c.blocked +
+                                  "' ist kein Ordner (Verknüpfung oder Datei)") << c.name;
+        EXPECT_EQ(Tree(outside) + " " + ReadFile(outside + "/a.doc"), "a.doc fremd") << c.name;
+        EXPECT_TRUE(asked.empty()) << c.name;
+    }
 }
 
 TEST_F(FileWalk, FailedCopyKeepsTheSourceAndFailedDeletionBothCopiesEachAsOneError) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -153,15 +154,71 @@ TEST_F(PosixFileSystemTest, CopyReplacesTheTargetKeepingModeAndTimesOrLosesNothi
     ExpectMade("ziel/a.doc", "in\0halt"s);
 }
 
-TEST_F(PosixFileSystemTest, ProtocolFollowsTheFileByNameAndTheLocaleCodeSet) {
+// A move into a folder below the file's own is placed relative to folders opened without
+// following links: a link named like the archive folder, there before the move or put there
+// after the walk looked, can never carry the file out of the tree.
+TEST_F(PosixFileSystemTest, MoveIntoItsOwnFolderNeverFollowsALink) {
+    ardeko::testkit::TempDir outside;
+    const struct { const char* name; std::function<void()> prepare; std::string target; bool moves; } cases[] = {
+        {"real folders", [&] { fs::create_directories(dir / "~~~ 2008/~~~ 06 Juni"); }, "~~~ 2008/~~~ 06 Juni/a.doc", true},
+        {"year link", [&] { fs::create_directory_symlink(outside.str(), dir / "~~~ 2008"); }, "~~~ 2008/a.doc", false},
+        {"month link", [&] { fs::create_directory(dir / "~~~ 2008"), fs::create_directory_symlink(outside.str(), dir / "~~~ 2008/~~~ 06 Juni"); },
+         "~~~ 2008/~~~ 06 Juni/a.doc", false},
+        {"file", [&] { WriteFile(dir / "~~~ 2008", "kein Ordner"); }, "~~~ 2008/a.doc", false},
+        {"dangling link", [&] { fs::create_directory_symlink(outside / "fehlt", dir / "~~~ 2008"); }, "~~~ 2008/a.doc", false},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(dir / "~~~ 2008");
+        Make("a.doc", "inhalt");
+        c.prepare();
+        const auto moved = files->moveFile(dir / "a.doc", dir / c.target);
+        EXPECT_EQ(moved.stage, c.moves ? Stage::Done : Stage::CopyFailed) << c.name;
+        if (c.moves) {
+            ExpectMade(c.target, "inhalt");
+            EXPECT_FALSE(fs::exists(dir / "a.doc")) << c.name;
+        } else {
+            ExpectMade("a.doc", "inhalt");
+            EXPECT_NE(moved.error.find("ist kein Ordner"), std::string::npos) << c.name << ": " << moved.error;
+        }
+        EXPECT_TRUE(fs::is_empty(outside.str())) << c.name;
+    }
+    // Another file system mounted as the archive folder: copied there, then deleted here.
+    fs::remove_all(dir / "~~~ 2008");
+    fs::create_directory(dir / "~~~ 2008");
+    Make("a.doc", "inhalt");
+    if (geteuid() != 0 || mount("tmpfs", (dir / "~~~ 2008").c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "needs root";
+    const struct Unmount { std::string at; ~Unmount() { umount2(at.c_str(), MNT_DETACH); } } unmount{dir / "~~~ 2008"};
+    EXPECT_EQ(files->moveFile(dir / "a.doc", dir / "~~~ 2008/a.doc").stage, Stage::Done);
+    ExpectMade("~~~ 2008/a.doc", "inhalt");
+    EXPECT_FALSE(fs::exists(dir / "a.doc"));
+}
+
+TEST_F(PosixFileSystemTest, ProtocolFollowsTheFileByNameInUtf8WhateverTheLocale) {
     const std::string path = dir / "Protokoll Word-Archivierung.txt";
     ASSERT_TRUE(files->appendLine(path, "erste"));
     fs::remove(path);  // a file deleted in between is made anew
-    ASSERT_TRUE(files->appendLine(path, ""));
-    ScopedEnv ascii("LC_ALL", "C");  // what ASCII lacks becomes '?'
+    ASSERT_TRUE(files->appendLines(path, {"", "zweite"}));
+    ScopedEnv ascii("LC_ALL", "C");  // file names are UTF-8 on Linux, so the protocol is too
     ASSERT_TRUE(posix::MakePosixFileSystem()->appendLine(path, "Größe"));
-    EXPECT_EQ(ReadFile(path), "\r\nGr??e\r\n");
+    EXPECT_EQ(ReadFile(path), "\nzweite\nGröße\n");
     EXPECT_FALSE(files->appendLine(dir / "fehlt/p.txt", "x").error.empty());
+}
+
+// Every protocol line stays one line of valid UTF-8, and two different names never read alike.
+TEST(VisibleText, EscapesWhatALineCannotHoldAndNothingElse) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Größe € 𝄞.doc", "Größe € 𝄞.doc"},
+        {"zwei\nZeilen.doc", "zwei\\x0AZeilen.doc"},
+        {"a\rb\tc\x7F", "a\\x0Db\\x09c\\x7F"},
+        {"C:\\x0A.doc", "C:\\\\x0A.doc"},  // a real backslash cannot pass for an escape
+        {"\xC3(\xFF\xE2\x82", "\\xC3(\\xFF\\xE2\\x82"},  // cut and stray bytes
+        {"\xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80", "\\xC0\\xAF \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80"},  // overlong, surrogate, too large
+        {"\xC2\x85", "\\xC2\\x85"},  // NEL, a C1 control
+    };
+    for (const auto& [name, shown] : cases) {
+        EXPECT_EQ(posix::VisibleText(name), shown);
+        EXPECT_TRUE(posix::IsValidUtf8(posix::VisibleText(name)));
+    }
 }
 
 constexpr auto HKCU = HKEY_CURRENT_USER_, HKLM = HKEY_LOCAL_MACHINE_, KEY_READ_ = 0x20019u;
@@ -203,6 +260,8 @@ TEST_F(PosixRegistryTest, ReadsRegedit4Values) {
     };
     for (const auto& c : cases) EXPECT_EQ(Query(HKCU, c.key, c.name), c.result) << c.key << " " << c.name;
     EXPECT_EQ(Query(HKCU, kKey, "", KEY_READ_, 9) + "|" + Query(HKCU, kKey, "", KEY_READ_, 8), "1:Standard\0|value 234 size 9"s);
+    // The buffer counts characters: "Ärger" and its NUL are six, in seven bytes.
+    EXPECT_EQ(Query(HKCU, kKey, "Größe", KEY_READ_, 6) + "|" + Query(HKCU, kKey, "Größe", KEY_READ_, 5), "1:Ärger\0|value 234 size 7"s);
     EXPECT_EQ(Query(HKLM, "Software\\Fremd", "x"), "key 2");
 }
 

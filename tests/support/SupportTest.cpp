@@ -113,10 +113,12 @@ TEST(ReadRegValue, ReadsByTheStoredTypeOrShowsWhyNotWhenAsked) {
     env.registry.SetString(HKLM, kKey, "Ausdruck", "%WINDIR%\\x", REG_EXPAND_SZ_);  // never expanded
     env.registry.SetString(HKLM, kKey, "Lang", std::string(9999, 'l'));  // 10000 bytes with the NUL
     env.registry.SetString(HKLM, kKey, "Zulang", std::string(10000, 'z'));
+    env.registry.SetString(HKLM, kKey, "Umlaut", "ä" + std::string(9998, 'u'));  // 10001 bytes, 10000 characters
     env.registry.SetString(HKLM, kKey, "Bytes", "\x01\x02", 3);
     env.registry.SetDword(HKLM, kKey, "Zahl", 42);
     const struct { std::string key; const char* name; std::uint32_t type; RegValue value; std::string box; } cases[] = {
         {kKey, "Ausdruck", REG_EXPAND_SZ_, std::string("%WINDIR%\\x"), ""}, {kKey, "Lang", REG_SZ_, std::string(9999, 'l'), ""},
+        {kKey, "Umlaut", REG_SZ_, "ä" + std::string(9998, 'u'), ""},
         {kKey, "Zahl", REG_DWORD_, std::uint32_t{42}, ""}, {kKey, "Bytes", REG_SZ_, kBefore, ""},  // binary: no value and no box
         {"Software\\Fehlt", "Doku", REG_SZ_, kBefore, "Eintrag kann nicht geöffnet werden:\r\nKey/Path= Software\\Fehlt\r\nDLL-Rückmeldung=2"},
         {kKey, "Zulang", REG_SZ_, kBefore, "Eintrag/Wert kann nicht gelesen werden:\r\nKey= Zulang\r\nDLL-Rückmeldung=234"},

@@ -112,7 +112,12 @@ public:
         auto v = Lookup(keys_[handles_[key]], Lower(valueName));
         if (!v) return platform::ERROR_FILE_NOT_FOUND_;
         type = v->first, size = static_cast<std::uint32_t>(v->second.size());
-        if (size > capacity) return platform::ERROR_MORE_DATA_;
+        // Text is measured in characters, as the real registry's buffer counts them.
+        std::uint32_t needed = size;
+        if (type == platform::REG_SZ_ || type == platform::REG_EXPAND_SZ_)
+            needed = static_cast<std::uint32_t>(std::count_if(v->second.begin(), v->second.end(),
+                                                              [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+        if (needed > capacity) return platform::ERROR_MORE_DATA_;
         data = v->second;
         return platform::ERROR_SUCCESS_;
     }

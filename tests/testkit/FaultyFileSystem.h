@@ -42,9 +42,10 @@ public:
     platform::IoResult removeFile(const std::string& p) override { return Fails(Op::Remove, p) ? Denied() : inner_.removeFile(p); }
     // moveFile stays the base class's copy and removal through the two above, so a move fails at
     // the stage a fault names.
-    platform::IoResult appendLine(const std::string& path, const std::string& line) override {
-        if (onAppend) onAppend(line);
-        return Fails(Op::AppendLine, path) ? Denied() : inner_.appendLine(path, line);
+    platform::IoResult appendLines(const std::string& path, const std::vector<std::string>& lines) override {
+        if (onAppend)
+            for (const auto& line : lines) onAppend(line);
+        return Fails(Op::AppendLine, path) ? Denied() : inner_.appendLines(path, lines);
     }
 
 private:

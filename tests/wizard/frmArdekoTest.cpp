@@ -106,7 +106,7 @@ TEST_F(Wizard, ProtocolOfRunsWithTheirOptionsAppendedToOneFile) {
     dlg.clYear.SetText("2001");
     dlg.lstFileTypes.UserSetSelected(1, false), dlg.cbTest.Value = false, dlg.btnDoIt.PerformClick();
     const std::string dashes(75, '-');
-    EXPECT_EQ(ReadFile(ArchiveProtocolPath()).substr(0, 97), "04.12.09 18:47:15 - " + dashes + "\r\n");
+    EXPECT_EQ(ReadFile(ArchiveProtocolPath()).substr(0, 96), "04.12.09 18:47:15 - " + dashes + "\n");
     EXPECT_EQ(Protocol(), dashes + "|Testlauf gestartet (Word 16.0 [4266])|Startordner: Daten|Archivieren bis: 12/2008|Archivieren nach: Änderungsdatum|"
                           "Archivieren in: Jahresordner|Dateien: *.DOC*|Archiviert: Daten/a.doc (01.03.2008 10:00:00)|in 'Daten/~~~ 2008'|"
                           "Archivierung von '*.DOC*' abgeschlossen...|Dateien: *.DOT*|Archivierung von '*.DOT*' abgeschlossen...|" + dashes +

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ardeko::platform::posix {
@@ -70,6 +71,15 @@ private:
 std::optional<std::string> ToUtf8(const std::string& bytes, const char* codeSet);
 
 bool IsValidUtf8(const std::string& text);
+
+// Text as a line of a text file or of the terminal can hold it without doubt: valid UTF-8
+// passes, a backslash is doubled, and control characters (a line feed in a file name) and
+// bytes that are not UTF-8 become \xHH. Names on Linux may hold any byte but '/' and NUL;
+// this way every such name is still written on one line and can be told apart from others.
+std::string VisibleText(std::string_view text);
+
+// Number of characters (code points) of UTF-8 text; a stray byte counts as one.
+std::size_t CodePointCount(std::string_view text);
 
 // Folder part of a path ("." when there is none) and the name after the last '/'.
 std::string ParentOf(const std::string& path);

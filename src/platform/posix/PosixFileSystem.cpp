@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <list>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "platform/posix/PosixCommon.h"
 #include "platform/posix/PosixPorts.h"
@@ -166,6 +168,74 @@ int CopyContent(int in, int out) {
     }
 }
 
+// Copies the regular file `in` to `name` in the folder `outDir`: under a hidden temporary name
+// first, renamed into place when complete, so no reader sees half a file and a failure leaves
+// nothing behind (a leading dot keeps it out of every listing the walk makes). Returns 0 or an
+// errno value.
+int CopyIntoFolder(int in, const struct stat& st, int outDir, const std::string& name) {
+    std::string temp;
+    FdGuard out;
+    for (unsigned attempt = 0; out.fd < 0; ++attempt) {
+        temp = ".ardeko-copy-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        out.fd = openat(outDir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (out.fd < 0 && (errno != EEXIST || attempt > 100)) return errno;
+    }
+    int err = CopyContent(in, out.fd);
+    if (err == 0 && fchmod(out.fd, st.st_mode & 07777) != 0) err = errno;
+    if (err == 0) {
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        if (futimens(out.fd, times) != 0) err = errno;
+    }
+    if (err == 0 && close(out.release()) != 0) err = errno;  // late write errors show up here
+    if (err == 0 && renameat(outDir, temp.c_str(), outDir, name.c_str()) != 0) err = errno;
+    if (err != 0) unlinkat(outDir, temp.c_str(), 0);
+    return err;
+}
+
+// Moves `name` of `folder` to `relative` below the same folder (an archive folder inside it).
+// Every folder on the way is opened without following links and the file is placed relative
+// to the last one opened, so neither a link that is there nor one swapped in meanwhile can
+// carry the file out of the tree.
+MoveResult MoveWithinFolder(const std::string& folder, const std::string& name, const std::string& relative) {
+    const auto failed = [](MoveResult::Stage stage, int err) { return MoveResult{stage, ErrnoText(err)}; };
+    FdGuard source{open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (source.fd < 0) return failed(MoveResult::Stage::CopyFailed, errno);
+    FdGuard target{dup(source.fd)};
+    if (target.fd < 0) return failed(MoveResult::Stage::CopyFailed, errno);
+    std::size_t at = 0;
+    for (auto slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', at)) {
+        const std::string part = relative.substr(at, slash - at);
+        at = slash + 1;
+        if (part.empty()) continue;
+        const int next = openat(target.fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) {
+            const int err = errno;
+            if (err == ELOOP || err == ENOTDIR)
+                return {MoveResult::Stage::CopyFailed,
+                        "'" + relative.substr(0, slash) + "' ist kein Ordner (Verknüpfung oder Datei)"};
+            return failed(MoveResult::Stage::CopyFailed, err);
+        }
+        close(target.fd);
+        target.fd = next;
+    }
+    const std::string targetName = relative.substr(at);
+
+    struct stat st {};
+    if (fstatat(source.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return failed(MoveResult::Stage::CopyFailed, errno);
+    if (!S_ISREG(st.st_mode)) return failed(MoveResult::Stage::CopyFailed, EINVAL);
+    if (renameat(source.fd, name.c_str(), target.fd, targetName.c_str()) == 0) return {};
+    // Another file system mounted inside the tree, or a target in the way: copy, then delete.
+    FdGuard in{openat(source.fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
+    if (in.fd < 0) return failed(MoveResult::Stage::CopyFailed, errno);
+    if (fstat(in.fd, &st) != 0) return failed(MoveResult::Stage::CopyFailed, errno);
+    if (!S_ISREG(st.st_mode)) return failed(MoveResult::Stage::CopyFailed, EINVAL);
+    if (const int err = CopyIntoFolder(in.fd, st, target.fd, targetName); err != 0)
+        return failed(MoveResult::Stage::CopyFailed, err);
+    if (unlinkat(source.fd, name.c_str(), 0) != 0) return failed(MoveResult::Stage::DeleteFailed, errno);
+    return {};
+}
+
 class PosixFileSystem final : public FileSystem {
 public:
     ~PosixFileSystem() override {
@@ -206,25 +276,10 @@ public:
         if (S_ISDIR(st.st_mode)) return IoResult::failure(ErrnoText(EISDIR));
         if (!S_ISREG(st.st_mode)) return IoResult::failure(ErrnoText(EINVAL));
 
-        // The copy grows under a hidden name beside the target and takes the target's name in
-        // one rename, so no reader ever sees a half-written file and a failure leaves nothing:
-        // a leading dot keeps it out of every listing the walk makes.
-        std::string temp = ParentOf(to) + "/.ardeko-copy-XXXXXX";
-        FdGuard out{mkostemp(temp.data(), O_CLOEXEC)};
-        if (out.fd < 0) return IoResult::failure(ErrnoText(errno));
-
-        int err = CopyContent(in.fd, out.fd);
-        if (err == 0 && fchmod(out.fd, st.st_mode & 07777) != 0) err = errno;
-        if (err == 0) {
-            const timespec times[2] = {st.st_atim, st.st_mtim};
-            if (futimens(out.fd, times) != 0) err = errno;
-        }
-        if (err == 0 && close(out.release()) != 0) err = errno;  // late write errors show up here
-        if (err == 0 && rename(temp.c_str(), to.c_str()) != 0) err = errno;
-        if (err != 0) {
-            unlink(temp.c_str());
+        FdGuard folder{open(ParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+        if (folder.fd < 0) return IoResult::failure(ErrnoText(errno));
+        if (const int err = CopyIntoFolder(in.fd, st, folder.fd, NameOf(to)); err != 0)
             return IoResult::failure(ErrnoText(err));
-        }
         return IoResult::success();
     }
 
@@ -234,6 +289,10 @@ public:
     }
 
     MoveResult moveFile(const std::string& from, const std::string& to) override {
+        const std::string sourceFolder = ParentOf(from);
+        if (to.size() > sourceFolder.size() + 1 && to.compare(0, sourceFolder.size(), sourceFolder) == 0 &&
+            to[sourceFolder.size()] == '/')
+            return MoveWithinFolder(sourceFolder, NameOf(from), to.substr(sourceFolder.size() + 1));
         // Within one file system a rename gives the same result as copy and delete, only at
         // once and without a moment where the file exists twice. Anything else (another file
         // system, an undeletable source, a target that is in the way) takes the long road,
@@ -244,9 +303,15 @@ public:
         return FileSystem::moveFile(from, to);
     }
 
-    IoResult appendLine(const std::string& path, const std::string& line) override {
+    IoResult appendLines(const std::string& path, const std::vector<std::string>& lines) override {
+        // UTF-8 with LF whatever the locale: it is how Linux names files, so the protocol names
+        // them exactly; what a line cannot hold as it stands is escaped visibly.
+        std::string data;
+        for (const auto& line : lines) {
+            data += VisibleText(line);
+            data += '\n';
+        }
         std::lock_guard lock(mutex_);
-        const std::string data = encoder_.encode(line) + "\r\n";
         OpenFile* file = cached(path);
         if (file == nullptr) return IoResult::failure(ErrnoText(errno));
         for (std::size_t done = 0; done < data.size();) {
@@ -315,7 +380,6 @@ private:
     static constexpr std::size_t kMaxOpen = 4;
     std::mutex mutex_;
     std::list<OpenFile> openFiles_;
-    TextEncoder encoder_{EnvironmentCodeSet()};
 };
 
 }  // namespace

@@ -375,7 +375,8 @@ public:
         if (value == it->second.values.end()) return ERROR_FILE_NOT_FOUND_;
         type = value->second.type;
         size = static_cast<std::uint32_t>(value->second.data.size());
-        if (size > capacity) return ERROR_MORE_DATA_;
+        const bool text = type == REG_SZ_ || type == REG_EXPAND_SZ_;
+        if ((text ? CodePointCount(value->second.data) : size) > capacity) return ERROR_MORE_DATA_;
         data = value->second.data;
         return ERROR_SUCCESS_;
     }
