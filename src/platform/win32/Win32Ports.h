@@ -1,0 +1,27 @@
+#pragma once
+// The Windows implementations of the platform ports.
+#include <memory>
+#include <string>
+
+#include "platform/Ports.h"
+
+namespace ardeko::platform::win32 {
+
+// Installs the file system, settings store, registry, shell and clock of this machine. The
+// user interface port is the front end's choice and is left as it is.
+void InstallWin32Ports();
+
+std::unique_ptr<FileSystem> MakeWin32FileSystem();
+std::unique_ptr<SettingsStore> MakeWin32Settings();  // HKCU\Software\VB and VBA Program Settings
+std::unique_ptr<Registry> MakeWin32Registry();
+std::unique_ptr<Shell> MakeWin32Shell();
+std::unique_ptr<ClockLocale> MakeWin32Clock();  // the user's regional settings
+
+// The system's description of a Windows error code, without the trailing line break.
+std::string ErrorText(unsigned long code);
+
+// A path as the wide functions take it: drive and network paths get the long-path prefix, so
+// that folders deeper than 260 characters are still reached.
+std::wstring LongPath(const std::string& utf8);
+
+}  // namespace ardeko::platform::win32
