@@ -1,5 +1,6 @@
 #include "platform/Ports.h"
 
+#include <mutex>
 #include <stdexcept>
 
 namespace ardeko::platform {
@@ -7,6 +8,18 @@ namespace ardeko::platform {
 Ports& ports() {
     static Ports current;
     return current;
+}
+
+void InstallMachinePorts(OwnedPorts (*make)()) {
+    static std::once_flag made;
+    static OwnedPorts kept;
+    std::call_once(made, [make] { kept = make(); });
+    auto& p = ports();
+    p.fs = kept.fs.get();
+    p.settings = kept.settings.get();
+    p.registry = kept.registry.get();
+    p.shell = kept.shell.get();
+    p.clock = kept.clock.get();
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "archive/FileWalk.h"
 #include "platform/Clock.h"
 #include "platform/OfficeHost.h"
 #include "platform/Registry.h"
@@ -115,8 +116,7 @@ public:
         // Text is measured in characters, as the real registry's buffer counts them.
         std::uint32_t needed = size;
         if (type == platform::REG_SZ_ || type == platform::REG_EXPAND_SZ_)
-            needed = static_cast<std::uint32_t>(std::count_if(v->second.begin(), v->second.end(),
-                                                              [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+            needed = static_cast<std::uint32_t>(CharacterCount(v->second));
         if (needed > capacity) return platform::ERROR_MORE_DATA_;
         data = v->second;
         return platform::ERROR_SUCCESS_;

@@ -201,24 +201,6 @@ std::optional<std::string> ToUtf8(const std::string& bytes, const char* codeSet)
     return result;
 }
 
-bool IsValidUtf8(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        std::size_t len = 0;
-        if (c < 0x80) len = 1;
-        else if (c >= 0xC2 && c <= 0xDF) len = 2;
-        else if (c >= 0xE0 && c <= 0xEF) len = 3;
-        else if (c >= 0xF0 && c <= 0xF4) len = 4;
-        else return false;
-        if (i + len > text.size()) return false;
-        for (std::size_t k = 1; k < len; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        i += len;
-    }
-    return true;
-}
-
 std::string ParentOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -268,6 +250,15 @@ void AppendEscapedByte(std::string& out, unsigned char b) {
 }
 
 }  // namespace
+
+bool IsValidUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8SequenceAt(text, i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
 
 std::string VisibleText(std::string_view text) {
     std::string out;

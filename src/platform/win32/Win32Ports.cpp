@@ -2,34 +2,14 @@
 
 #include <windows.h>
 
-#include <mutex>
-
 #include "platform/win32/WinText.h"
 
 namespace ardeko::platform::win32 {
 
 void InstallWin32Ports() {
-    // Made once and kept for the life of the module: the shell port holds the records of
-    // started programs, which must outlive every caller.
-    static std::once_flag made;
-    static std::unique_ptr<FileSystem> fs;
-    static std::unique_ptr<SettingsStore> settings;
-    static std::unique_ptr<Registry> registry;
-    static std::unique_ptr<Shell> shell;
-    static std::unique_ptr<ClockLocale> clock;
-    std::call_once(made, [] {
-        fs = MakeWin32FileSystem();
-        settings = MakeWin32Settings();
-        registry = MakeWin32Registry();
-        shell = MakeWin32Shell();
-        clock = MakeWin32Clock();
+    InstallMachinePorts([] {
+        return OwnedPorts{MakeWin32FileSystem(), MakeWin32Settings(), MakeWin32Registry(), MakeWin32Shell(), MakeWin32Clock()};
     });
-    auto& p = ports();
-    p.fs = fs.get();
-    p.settings = settings.get();
-    p.registry = registry.get();
-    p.shell = shell.get();
-    p.clock = clock.get();
 }
 
 std::string ErrorText(unsigned long code) {
