@@ -4,13 +4,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <unistd.h>
 
 #include <functional>
@@ -276,28 +276,40 @@ TEST_F(QtRenderer, CancellingTheFolderChoiceKeepsLabelAndSettingAndChoosingStore
     std::string title, shownFolder, selected;
     WithWizard([&](QWidget* w) {
         WhenShown(ui::BrowseDialogName, [&](QWidget* d) {
-            auto* dialog = qobject_cast<QFileDialog*>(d);
-            ASSERT_NE(dialog, nullptr);
-            title = dialog->windowTitle().toStdString();
-            shownFolder = dialog->directory().absolutePath().toStdString();
-            selected = dialog->selectedFiles().value(0).toStdString();
-            // The dialog's own Cancel button: a key press may land in its path editor or
-            // its file view, which do not pass Escape on while they are still busy.
-            auto* buttons = dialog->findChild<QDialogButtonBox*>();
-            ASSERT_NE(buttons, nullptr);
-            QTest::mouseClick(buttons->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+            title = d->windowTitle().toStdString();
+            auto* tree = Child<QTreeWidget>(d, "tvFolders");
+            if (tree && tree->currentItem()) {
+                selected = tree->currentItem()->data(0, Qt::UserRole).toString().toStdString();
+                if (auto* parent = tree->currentItem()->parent())
+                    shownFolder = parent->isExpanded() ? parent->data(0, Qt::UserRole).toString().toStdString() : "";
+            }
+            Click(d, "btnCancel");
         });
         Click(w, "btnChooseSource");
         EXPECT_EQ(Text(w, "lblSourcePath"), start);
 
         // Choosing the preselected folder's parent stores it.
         WhenShown(ui::BrowseDialogName, [&](QWidget* d) {
-            auto* dialog = qobject_cast<QFileDialog*>(d);
-            dialog->selectFile(QString::fromStdString(root));
-            static_cast<QDialog*>(dialog)->accept();  // "Choose"
+            auto* tree = Child<QTreeWidget>(d, "tvFolders");
+            if (tree && tree->currentItem() && tree->currentItem()->parent())
+                tree->setCurrentItem(tree->currentItem()->parent());
+            Click(d, "btnOk");
         });
         QTest::mouseDClick(Child(w, "lblSourcePath"), Qt::LeftButton);
         EXPECT_EQ(Text(w, "lblSourcePath"), root);
+
+        // A start folder that is gone opens the tree where its path still exists.
+        fs::remove_all(root);
+        fs::create_directories(fs::path(root).parent_path());
+        std::string fallback;
+        WhenShown(ui::BrowseDialogName, [&](QWidget* d) {
+            auto* tree = Child<QTreeWidget>(d, "tvFolders");
+            if (tree && tree->currentItem()) fallback = tree->currentItem()->data(0, Qt::UserRole).toString().toStdString();
+            QTest::keyClick(d, Qt::Key_Escape);
+        });
+        Click(w, "btnChooseSource");
+        EXPECT_EQ(fallback, fs::path(root).parent_path().string());
+        fs::create_directories(root);
     });
     EXPECT_EQ(title, "Startordner wählen:");
     EXPECT_EQ(shownFolder, root);  // the start folder's parent, with the start folder selected

@@ -4,7 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QEventLoop>
-#include <QFileDialog>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -166,6 +167,93 @@ QString FindPlayer() {
     return {};
 }
 
+// The folder choice: a tree of folders that opens one level when the user expands it, like the
+// folder picker of the Windows shell. Listing happens on the GUI thread and only for the folders
+// in view, so nothing keeps running behind the dialog (no watcher, no background stat of mounts
+// that may hang) and closing it returns at once.
+class FolderDialog : public QDialog {
+public:
+    FolderDialog(const QString& title, const QString& start, QWidget* owner) : QDialog(owner) {
+        setObjectName(QString::fromLatin1(BrowseDialogName));
+        setWindowTitle(title);
+        setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+        auto* layout = new QVBoxLayout(this);
+        auto* prompt = new QLabel(title, this);
+        prompt->setObjectName(QStringLiteral("lblTitle"));
+        layout->addWidget(prompt);
+        tree_ = new QTreeWidget(this);
+        tree_->setObjectName(QStringLiteral("tvFolders"));
+        tree_->setHeaderHidden(true);
+        layout->addWidget(tree_);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        buttons->setObjectName(QStringLiteral("bbButtons"));
+        buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOk"));
+        buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancel"));
+        layout->addWidget(buttons);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { Fill(item); });
+        connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem*, int) { accept(); });
+        connect(tree_, &QTreeWidget::currentItemChanged, this, [buttons](QTreeWidgetItem* now, QTreeWidgetItem*) {
+            buttons->button(QDialogButtonBox::Ok)->setEnabled(now != nullptr);
+        });
+        resize(360, 420);
+
+        auto* root = Add(nullptr, QDir::rootPath(), QDir::rootPath());
+        tree_->setCurrentItem(root);
+        Select(start);
+    }
+
+    QString Chosen() const {
+        const QTreeWidgetItem* item = tree_->currentItem();
+        return item ? item->data(0, Qt::UserRole).toString() : QString();
+    }
+
+private:
+    QTreeWidgetItem* Add(QTreeWidgetItem* parent, const QString& path, const QString& name) {
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
+        item->setText(0, name);
+        item->setData(0, Qt::UserRole, path);
+        // Expandable until it is opened and found empty; listing every folder's children up
+        // front would read the whole tree.
+        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        return item;
+    }
+
+    void Fill(QTreeWidgetItem* item) {
+        if (item->data(0, Qt::UserRole + 1).toBool()) return;
+        item->setData(0, Qt::UserRole + 1, true);
+        const QDir dir(item->data(0, Qt::UserRole).toString());
+        for (const QFileInfo& sub :
+             dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware))
+            Add(item, sub.absoluteFilePath(), sub.fileName());
+        if (item->childCount() == 0) item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    }
+
+    // Opens the tree down to the start folder and marks it; a start folder that is gone marks
+    // the deepest part of its path that is still there.
+    void Select(const QString& start) {
+        if (start.isEmpty()) return;
+        const QFileInfo info(start);
+        const QString path = QDir::cleanPath(info.absoluteFilePath());
+        QTreeWidgetItem* item = tree_->topLevelItem(0);
+        const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        for (const QString& part : parts) {
+            item->setExpanded(true);
+            Fill(item);
+            QTreeWidgetItem* next = nullptr;
+            for (int i = 0; i < item->childCount() && !next; ++i)
+                if (item->child(i)->text(0) == part) next = item->child(i);
+            if (!next) break;
+            item = next;
+        }
+        tree_->setCurrentItem(item);
+        tree_->scrollToItem(item);
+    }
+
+    QTreeWidget* tree_;
+};
+
 }  // namespace
 
 void PlaySound(const std::string& file) {
@@ -177,7 +265,15 @@ void PlaySound(const std::string& file) {
     QStringList args;
     if (player.endsWith(QStringLiteral("aplay"))) args << QStringLiteral("-q");
     args << path;
-    QProcess::startDetached(player, args);
+    // Detached, and with its output going nowhere: a player that lingers must not hold on to
+    // the terminal or the pipe of whoever started us.
+    QProcess process;
+    process.setProgram(player);
+    process.setArguments(args);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.startDetached();
 }
 
 QtUi::QtUi() {
@@ -309,25 +405,9 @@ void QtUi::BringToFront(Form& form) {
 
 std::string QtUi::BrowseForFolder(const std::string& title, const std::string& startFolder, bool) {
     SyncAll();
-    QFileDialog dialog(OwnerWindow(), QString::fromStdString(title));
-    dialog.setObjectName(BrowseDialogName);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    // The start folder selected and in view: its parent opened, the folder itself marked.
-    const QFileInfo start(QString::fromStdString(startFolder));
-    if (!startFolder.empty() && start.isDir()) {
-        QDir parent = start.absoluteDir();
-        if (start.isRoot()) {
-            dialog.setDirectory(start.absoluteFilePath());
-        } else {
-            dialog.setDirectory(parent);
-            dialog.selectFile(start.fileName());
-        }
-    }
+    FolderDialog dialog(QString::fromStdString(title), QString::fromStdString(startFolder), OwnerWindow());
     if (dialog.exec() != QDialog::Accepted) return {};
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty()) return {};
-    return QDir::toNativeSeparators(chosen.front()).toStdString();
+    return QDir::toNativeSeparators(dialog.Chosen()).toStdString();
 }
 
 }  // namespace ardeko::ui
