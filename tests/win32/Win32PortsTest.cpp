@@ -20,6 +20,7 @@
 #include "support/Identity.h"
 #include "support/Module.h"
 #include "ui/HeadlessUi.h"
+#include "win32/ScratchFolder.h"
 
 namespace ardeko {
 namespace {
@@ -30,41 +31,6 @@ using platform::win32::LongPath;
 using win32::Utf8;
 using win32::Wide;
 using namespace std::string_literals;
-
-// A fresh folder under the user's temporary folder, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        wchar_t base[MAX_PATH + 1] = {};
-        GetTempPathW(MAX_PATH + 1, base);
-        for (unsigned i = GetTickCount();; ++i) {
-            path_ = Utf8(base) + "ardeko-" + std::to_string(i);
-            if (CreateDirectoryW(Wide(path_).c_str(), nullptr)) break;
-        }
-    }
-    ~ScratchFolder() { Remove(LongPath(path_)); }
-    std::string operator/(const std::string& rel) const { return path_ + "\\" + rel; }
-    const std::string& str() const { return path_; }
-
-private:
-    static void Remove(const std::wstring& folder) {
-        WIN32_FIND_DATAW d{};
-        HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &d);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = d.cFileName, full = folder + L"\\" + name;
-                if (name == L"." || name == L"..") continue;
-                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if ((d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) RemoveDirectoryW(full.c_str());
-                else if ((d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) Remove(full);
-                else DeleteFileW(full.c_str());
-            } while (FindNextFileW(h, &d));
-            FindClose(h);
-        }
-        RemoveDirectoryW(folder.c_str());
-    }
-    std::string path_;
-};
 
 FILETIME FileTimeOf(int y, int mo, int d, int h) {
     SYSTEMTIME local{static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d), static_cast<WORD>(h), 0, 0, 0}, utc{};
