@@ -79,7 +79,7 @@ public:
     }
     void Start() {
         current_ = this;
-        started_ = std::chrono::steady_clock::now();
+        since_ = std::chrono::steady_clock::now();
         timer_ = SetTimer(nullptr, 0, 5, &Script::Tick);
     }
     bool Done() const { return steps_.empty(); }
@@ -91,16 +91,24 @@ public:
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         Script* s = current_;
-        if (!s || s->busy_ || s->steps_.empty()) return;
-        s->busy_ = true;
-        if (s->steps_.front()()) {
-            s->steps_.pop_front();
-            ++s->done_;
+        if (!s || s->busy_) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (!s->steps_.empty()) {
+            s->busy_ = true;
+            if (s->steps_.front()()) {
+                s->steps_.pop_front();
+                ++s->done_;
+                s->since_ = now;
+            }
+            s->busy_ = false;
         }
-        s->busy_ = false;
-        // A window that never comes would leave a modal loop that nobody closes.
-        if (!s->steps_.empty() && std::chrono::steady_clock::now() - s->started_ > std::chrono::seconds(30)) {
-            ADD_FAILURE() << "step " << s->done_ + 1 << " of the script still waits after 30 s";
+        // A window that never comes, or one that the script should have closed and did not,
+        // would leave a modal loop that nobody ends.
+        if (now - s->since_ > std::chrono::seconds(30)) {
+            if (s->steps_.empty())
+                ADD_FAILURE() << "the script has ended, but its dialog is still up after 30 s";
+            else
+                ADD_FAILURE() << "step " << s->done_ + 1 << " of the script still waits after 30 s";
             std::fflush(nullptr);
             ExitProcess(1);
         }
@@ -110,7 +118,7 @@ private:
     UINT_PTR timer_ = 0;
     bool busy_ = false;
     int done_ = 0;
-    std::chrono::steady_clock::time_point started_;
+    std::chrono::steady_clock::time_point since_;
 };
 
 // The innermost shown window of this class: visible and not disabled by a modal one above it.
@@ -469,7 +477,7 @@ TEST_F(Win32Renderer, ListEntriesDropDownsAndOptionsAnswerTheUsersInputOncePerAc
             monthAfter = month.ListIndex;
             monthFolders = Ticked("obYearMonth");
             yearFolders = Ticked("obYear");
-            Key(Ctl("btnDoIt"), VK_ESCAPE);  // the wizard's cancel button closes it
+            Click("btnCancel");
             return true;
         });
     RunWizard(script);
