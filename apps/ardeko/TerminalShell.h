@@ -1,7 +1,9 @@
 #pragma once
 // Opening documents from the command line. With a desktop session (or an opener named in
 // $ARDEKO_OPENER) documents go to their programs as usual; on a plain terminal there is no
-// program to hand them to, so a text file is printed and an address is shown.
+// program to hand them to, so a text file is printed and an address is shown. On Windows, where
+// no display variable is set, the same holds: documents are printed unless $ARDEKO_OPENER asks
+// for the desktop's programs.
 #include <ostream>
 
 #include "platform/Shell.h"
@@ -10,7 +12,9 @@ namespace ardeko::cli {
 
 class TerminalShell : public platform::Shell {
 public:
-    TerminalShell(platform::Shell& inner, std::ostream& out) : inner_(inner), out_(out) {}
+    // `documentText` turns a printed file's bytes into UTF-8; none takes them as they are.
+    TerminalShell(platform::Shell& inner, std::ostream& out, std::string (*documentText)(std::string) = nullptr)
+        : inner_(inner), out_(out), documentText_(documentText) {}
 
     // True when nothing could show a document but the terminal itself.
     bool PlainTerminal();
@@ -26,6 +30,7 @@ public:
 private:
     platform::Shell& inner_;
     std::ostream& out_;
+    std::string (*documentText_)(std::string);
 };
 
 // "http://...", "mailto:..." and the like: a scheme of two or more letters and a colon.
