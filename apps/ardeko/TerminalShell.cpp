@@ -24,6 +24,14 @@ bool IsAddress(const std::string& target) {
     return true;
 }
 
+std::optional<std::string> TerminalShell::SpecialFolder(int csidl) {
+    const auto known = specialFolders_.find(csidl);
+    if (known != specialFolders_.end()) return known->second;
+    auto folder = inner_.SpecialFolder(csidl);
+    specialFolders_.emplace(csidl, folder);
+    return folder;
+}
+
 bool TerminalShell::PlainTerminal() {
     return inner_.Environ("ARDEKO_OPENER").empty() && inner_.Environ("DISPLAY").empty() &&
            inner_.Environ("WAYLAND_DISPLAY").empty();

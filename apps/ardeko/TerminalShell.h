@@ -4,6 +4,7 @@
 // program to hand them to, so a text file is printed and an address is shown. On Windows, where
 // no display variable is set, the same holds: documents are printed unless $ARDEKO_OPENER asks
 // for the desktop's programs.
+#include <map>
 #include <ostream>
 
 #include "platform/Shell.h"
@@ -19,7 +20,10 @@ public:
     // True when nothing could show a document but the terminal itself.
     bool PlainTerminal();
 
-    std::optional<std::string> SpecialFolder(int csidl) override { return inner_.SpecialFolder(csidl); }
+    // Asked once per folder and command: every protocol line needs the data folder, and the
+    // system's answer can cost more than the line itself (Wine records it in the registry on
+    // every call). A user's folders do not move while one command runs.
+    std::optional<std::string> SpecialFolder(int csidl) override;
     platform::ShellExecResult ShellExecute(const platform::ShellExecRequest& request) override;
     std::uint32_t WaitForProcess(platform::ProcessHandle process, std::uint32_t ms) override;
     void CloseProcess(platform::ProcessHandle process) override;
@@ -31,6 +35,7 @@ private:
     platform::Shell& inner_;
     std::ostream& out_;
     std::string (*documentText_)(std::string);
+    std::map<int, std::optional<std::string>> specialFolders_;
 };
 
 // "http://...", "mailto:..." and the like: a scheme of two or more letters and a colon.

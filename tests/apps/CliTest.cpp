@@ -305,5 +305,19 @@ TEST(TerminalShell, PlainTerminalPrintsAddressesADesktopGetsThem) {
     }
 }
 
+// Every protocol line asks for the data folder; the command asks the system only once per
+// folder, the answer "none" included.
+TEST(TerminalShell, AsksForEachSpecialFolderOnce) {
+    Cli cli;
+    cli.env.shell.specialFolders = {{platform::CSIDL_APPDATA_, "/home/a/AppData"}};
+    TerminalShell shell(cli.env.shell, cli.out);
+    EXPECT_EQ(shell.SpecialFolder(platform::CSIDL_APPDATA_), "/home/a/AppData");
+    EXPECT_EQ(shell.SpecialFolder(platform::CSIDL_PERSONAL_), std::nullopt);
+    cli.env.shell.specialFolders = {{platform::CSIDL_APPDATA_, "/anders"}, {platform::CSIDL_PERSONAL_, "/docs"}};
+    EXPECT_EQ(shell.SpecialFolder(platform::CSIDL_APPDATA_), "/home/a/AppData");
+    EXPECT_EQ(shell.SpecialFolder(platform::CSIDL_PERSONAL_), std::nullopt);
+    EXPECT_EQ(TerminalShell(cli.env.shell, cli.out).SpecialFolder(platform::CSIDL_APPDATA_), "/anders");
+}
+
 }  // namespace
 }  // namespace ardeko::cli
