@@ -18,7 +18,7 @@ class Form;
 
 namespace ardeko::cli {
 
-// Set by the SIGINT handler (nothing else happens there); the renderer turns it into a click
+// Set by the interrupt handler (SIGINT, the console's Ctrl+C; nothing else happens there); the renderer turns it into a click
 // on "Stopp!" at the next message pump, or into "Abbrechen" for a question being asked.
 extern std::atomic<bool> gInterruptRequested;
 

@@ -87,7 +87,8 @@ private:
         }
         wchar_t wide[1024];
         DWORD got = 0;
-        if (!ReadConsoleW(h_, wide, 1024, &got, nullptr)) return Result::Timeout;
+        if (!ReadConsoleW(h_, wide, 1024, &got, nullptr))
+            return GetLastError() == ERROR_OPERATION_ABORTED ? Result::Timeout : Result::End;  // Ctrl+C, or gone
         std::wstring text = pendingHigh_ + std::wstring(wide, got);
         pendingHigh_.clear();
         // A character beyond the first plane may arrive in two reads.
