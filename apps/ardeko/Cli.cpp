@@ -2,12 +2,14 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <memory>
 #include <optional>
 
 #include "TerminalUi.h"
+#include "Utf8Path.h"
 #include "addin/Connect.h"
 #include "archive/ArchiveJob.h"
 #include "archive/Protocol.h"
@@ -201,11 +203,15 @@ struct ProtocolArgs {
     bool help = false;
 };
 
-// The start folder as the dialog would show it: absolute, without a trailing separator.
+// The start folder as the dialog would show it: absolute, without a trailing separator (a
+// root keeps its own).
 std::string StartFolderText(const std::string& folder) {
     namespace fs = std::filesystem;
-    std::string text = fs::absolute(fs::path(folder)).lexically_normal().string();
-    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    const fs::path path = fs::absolute(PathFromUtf8(folder)).lexically_normal();
+    std::string text = Utf8FromPath(path);
+    const std::size_t root = std::max<std::size_t>(1, Utf8FromPath(path.root_path()).size());
+    while (text.size() > root && (text.back() == '/' || text.back() == static_cast<char>(fs::path::preferred_separator)))
+        text.pop_back();
     return text;
 }
 
@@ -266,7 +272,7 @@ int RunArchive(const ArchiveArgs& a, TerminalUi& ui, std::ostream& out, std::ost
     std::string startFolder = *a.folder;
     if (startFolder.find_first_not_of(' ') != std::string::npos) {
         std::error_code ec;
-        if (!std::filesystem::is_directory(*a.folder, ec))
+        if (!std::filesystem::is_directory(PathFromUtf8(*a.folder), ec))
             return UsageError(err, "Startordner nicht gefunden: " + *a.folder, "archive");
         startFolder = StartFolderText(*a.folder);
     }

@@ -2,6 +2,9 @@
 
 #include <cctype>
 #include <fstream>
+#include <iterator>
+
+#include "Utf8Path.h"
 
 namespace ardeko::cli {
 
@@ -21,6 +24,14 @@ bool IsAddress(const std::string& target) {
     return true;
 }
 
+std::optional<std::string> TerminalShell::SpecialFolder(int csidl) {
+    const auto known = specialFolders_.find(csidl);
+    if (known != specialFolders_.end()) return known->second;
+    auto folder = inner_.SpecialFolder(csidl);
+    specialFolders_.emplace(csidl, folder);
+    return folder;
+}
+
 bool TerminalShell::PlainTerminal() {
     return inner_.Environ("ARDEKO_OPENER").empty() && inner_.Environ("DISPLAY").empty() &&
            inner_.Environ("WAYLAND_DISPLAY").empty();
@@ -33,13 +44,18 @@ platform::ShellExecResult TerminalShell::ShellExecute(const platform::ShellExecR
         out_ << request.file << '\n' << std::flush;
         return {kOpened, 0};
     }
-    std::ifstream in(request.file, std::ios::binary);
+    std::ifstream in(PathFromUtf8(request.file), std::ios::binary);
     if (!in) return {kFileNotFound, 0};
+    std::string text{std::istreambuf_iterator<char>(in), {}};
+    if (documentText_) text = documentText_(std::move(text));
     out_ << "\n--- " << request.file << " ---\n";
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (std::size_t at = 0; at < text.size();) {
+        auto end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + at, end - at);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         out_ << line << '\n';
+        at = end + 1;
     }
     out_ << std::flush;
     return {kOpened, 0};

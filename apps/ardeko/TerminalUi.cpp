@@ -1,12 +1,8 @@
 #include "TerminalUi.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
-#include "platform/posix/PosixCommon.h"
+#include "platform/Utf8Text.h"
 #include "ui/Form.h"
 #include "ui/HeadlessUi.h"
 
@@ -53,13 +49,14 @@ std::string Undouble(const std::string& s) {
 // CR LF becomes the terminal's line end and the box's leading line break goes. Whatever else
 // would move the cursor or is not UTF-8 (a file name with a line feed or a stray byte in it)
 // is shown escaped, as the protocol shows it.
-std::string TerminalText(std::string text) {
+std::string TerminalText(std::string text, bool doubleBackslashes) {
     if (text.rfind("\r\n", 0) == 0) text.erase(0, 2);
     std::string out;
     out.reserve(text.size());
     for (std::size_t at = 0;;) {
         const auto end = text.find("\r\n", at);
-        out += platform::posix::VisibleText(std::string_view(text).substr(at, end == std::string::npos ? end : end - at));
+        const auto line = std::string_view(text).substr(at, end == std::string::npos ? end : end - at);
+        out += platform::VisibleText(line, doubleBackslashes ? platform::Backslashes::Doubled : platform::Backslashes::Single);
         if (end == std::string::npos) break;
         out += '\n';
         at = end + 2;
@@ -192,27 +189,13 @@ LineReader::Status LineReader::ReadLine(std::string& line) {
             return Status::Line;
         }
         if (gInterruptRequested.exchange(false)) return Status::Interrupted;
-        pollfd p{fd_, POLLIN, 0};
-        const int ready = ::poll(&p, 1, 100);
-        if (ready == 0) continue;
-        if (ready < 0) {
-            if (errno == EINTR) continue;
-            eof_ = true;
-            continue;
-        }
-        char chunk[4096];
-        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-        if (n > 0) {
-            buffer_.append(chunk, static_cast<std::size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-            eof_ = true;
-        }
+        if (!in_ || in_->Read(buffer_, 100) == InputSource::Result::End) eof_ = true;
     }
 }
 
 // --- renderer -----------------------------------------------------------------------------
 
-TerminalUi::TerminalUi(TerminalIo io) : io_(io), reader_(io.inFd) {}
+TerminalUi::TerminalUi(TerminalIo io) : io_(io), reader_(io.in) {}
 
 void TerminalUi::AttachRunForm(ui::Form* form) {
     runButton_ = form ? dynamic_cast<ui::CaptionControl*>(form->FindControl("btnDoIt")) : nullptr;
@@ -297,7 +280,7 @@ void TerminalUi::ShowMsgBoxEx(ui::Form& form) {
         buttons.push_back(button);
         captions.push_back(button->Visible && button->Enabled ? button->Caption : std::string());
     }
-    PrintBox(Undouble(form.Caption), prompt ? TerminalText(prompt->Caption) : std::string());
+    PrintBox(Undouble(form.Caption), prompt ? TerminalText(prompt->Caption, io_.doubleBackslashes) : std::string());
 
     const bool anyButton = std::any_of(captions.begin(), captions.end(), [](auto& c) { return !c.empty(); });
     if (anyButton) {
@@ -333,12 +316,12 @@ void TerminalUi::ShowModal(ui::Form& form) {
 
 int TerminalUi::SystemMessageBox(const std::string& text, const std::string& title, std::int32_t) {
     ClearProgress();
-    *io_.err << title << ": " << TerminalText(text) << '\n' << std::flush;
+    *io_.err << title << ": " << TerminalText(text, io_.doubleBackslashes) << '\n' << std::flush;
     return 1;
 }
 
 int TerminalUi::StyledMessageBox(const platform::StyledMsgBoxRequest& request) {
-    PrintBox(Undouble(request.title), TerminalText(Undouble(request.prompt)));
+    PrintBox(Undouble(request.title), TerminalText(Undouble(request.prompt), io_.doubleBackslashes));
     const ButtonSet set = StandardButtons(request);
     if (!IsYesNo(set)) return set.results.front();
     auto answer = Ask(set.captions, {});

@@ -18,31 +18,44 @@ class Form;
 
 namespace ardeko::cli {
 
-// Set by the SIGINT handler (nothing else happens there); the renderer turns it into a click
+// Set by the interrupt handler (SIGINT, the console's Ctrl+C; nothing else happens there); the renderer turns it into a click
 // on "Stopp!" at the next message pump, or into "Abbrechen" for a question being asked.
 extern std::atomic<bool> gInterruptRequested;
 
-// Reads lines from a file descriptor without blocking the interrupt: waits in short polls so
-// that a Ctrl+C during a question is noticed.
+// Standard input as the answers arrive on it. Each platform reads its own kinds of input (a
+// terminal, a pipe, a file) behind this.
+class InputSource {
+public:
+    virtual ~InputSource() = default;
+    enum class Result { Data, Timeout, End };
+    // Appends what has arrived (UTF-8) to `buffer`, waiting at most `timeoutMs` for it.
+    virtual Result Read(std::string& buffer, int timeoutMs) = 0;
+};
+
+// Reads lines without blocking the interrupt: waits in short steps so that a Ctrl+C during a
+// question is noticed. No source at all is an input that has ended.
 class LineReader {
 public:
-    explicit LineReader(int fd) : fd_(fd) {}
+    explicit LineReader(InputSource* in) : in_(in) {}
     enum class Status { Line, EndOfInput, Interrupted };
     Status ReadLine(std::string& line);
 
 private:
-    int fd_;
+    InputSource* in_;
     std::string buffer_;
     bool eof_ = false;
 };
 
 struct TerminalIo {
-    int inFd = 0;                   // where answers come from
+    InputSource* in = nullptr;      // where answers come from
     std::ostream* out = nullptr;    // message boxes, questions, opened documents
     std::ostream* err = nullptr;    // progress line, beeps, internal error reports
     bool inIsTerminal = false;      // a person types the answers: ask again on unclear input
     bool errIsTerminal = false;     // progress line and beeps only go to a terminal
     int columns = 80;               // width of the terminal, for the progress line
+    // A backslash in a shown name is doubled so that it cannot pass for an escape. Where it is
+    // the path separator (and names cannot hold control characters anyway) it stays single.
+    bool doubleBackslashes = true;
 };
 
 // One parsed answer line.

@@ -15,7 +15,8 @@
 #include "Cli.h"
 #include "TerminalShell.h"
 #include "TerminalUi.h"
-#include "platform/posix/PosixCommon.h"
+#include "posix/PosixInput.h"
+#include "platform/Utf8Text.h"
 #include "platform/posix/PosixPorts.h"
 #include "testkit/FaultyFileSystem.h"
 #include "testkit/TestEnv.h"
@@ -53,7 +54,8 @@ struct Cli {
         ::close(in[1]);
         out.str("");
         err.str("");
-        TerminalUi ui(TerminalIo{in[0], &out, &err, false, false, 80});
+        FdInput input(in[0]);
+        TerminalUi ui(TerminalIo{&input, &out, &err, false, false, 80});
         const int code = RunArdeko(args, ui, out, err);
         ::close(in[0]);
         return code;
@@ -178,7 +180,7 @@ TEST(CliArchive, OddNamesAreMovedAndShownEscaped) {
         EXPECT_TRUE(cli.Logged("Archiviert: " + cli.In(shown) + " (03.01.2005 12:00:00)")) << shown;
     }
     const std::string protocol = ReadAll(cli.Protocol());
-    EXPECT_TRUE(platform::posix::IsValidUtf8(protocol));
+    EXPECT_TRUE(platform::IsValidUtf8(protocol));
     std::istringstream lines(protocol);
     for (std::string line; std::getline(lines, line);)  // every line has its time stamp
         EXPECT_TRUE(line.size() > 20 && line[2] == '.' && line.substr(17, 3) == " - ") << line;
@@ -277,7 +279,7 @@ TEST(Program, PrintsTheProtocolOnAPlainTerminalAndStopsOnCtrlC) {
 TEST(TerminalUi, ProgressLineAndBeepOnlyOnATerminalAndOnlyDuringARun) {
     for (const bool terminal : {true, false}) {
         Cli cli;
-        TerminalUi ui(TerminalIo{-1, &cli.out, &cli.err, terminal, terminal, 80});
+        TerminalUi ui(TerminalIo{nullptr, &cli.out, &cli.err, terminal, terminal, 80});
         frmArdeko form;
         form.lblStatus.Caption = "Prüfe Datei 1...";
         ui.AttachRunForm(&form);
@@ -301,6 +303,20 @@ TEST(TerminalShell, PlainTerminalPrintsAddressesADesktopGetsThem) {
         EXPECT_EQ(cli.out.str(), desktop.empty() ? "https://www.example.com/\n" : "") << desktop;
         EXPECT_EQ(cli.env.shell.executed.size(), desktop.empty() ? 0u : 2u) << desktop;
     }
+}
+
+// Every protocol line asks for the data folder; the command asks the system only once per
+// folder, the answer "none" included.
+TEST(TerminalShell, AsksForEachSpecialFolderOnce) {
+    Cli cli;
+    cli.env.shell.specialFolders = {{platform::CSIDL_APPDATA_, "/home/a/AppData"}};
+    TerminalShell shell(cli.env.shell, cli.out);
+    EXPECT_EQ(shell.SpecialFolder(platform::CSIDL_APPDATA_), "/home/a/AppData");
+    EXPECT_EQ(shell.SpecialFolder(platform::CSIDL_PERSONAL_), std::nullopt);
+    cli.env.shell.specialFolders = {{platform::CSIDL_APPDATA_, "/anders"}, {platform::CSIDL_PERSONAL_, "/docs"}};
+    EXPECT_EQ(shell.SpecialFolder(platform::CSIDL_APPDATA_), "/home/a/AppData");
+    EXPECT_EQ(shell.SpecialFolder(platform::CSIDL_PERSONAL_), std::nullopt);
+    EXPECT_EQ(TerminalShell(cli.env.shell, cli.out).SpecialFolder(platform::CSIDL_APPDATA_), "/anders");
 }
 
 }  // namespace

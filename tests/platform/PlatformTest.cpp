@@ -19,6 +19,7 @@
 
 #include "platform/posix/PosixCommon.h"
 #include "platform/posix/PosixPorts.h"
+#include "platform/Utf8Text.h"
 #include "testkit/TempDir.h"
 
 using namespace ardeko::platform;
@@ -216,8 +217,8 @@ TEST(VisibleText, EscapesWhatALineCannotHoldAndNothingElse) {
         {"\xC2\x85", "\\xC2\\x85"},  // NEL, a C1 control
     };
     for (const auto& [name, shown] : cases) {
-        EXPECT_EQ(posix::VisibleText(name), shown);
-        EXPECT_TRUE(posix::IsValidUtf8(posix::VisibleText(name)));
+        EXPECT_EQ(ardeko::platform::VisibleText(name), shown);
+        EXPECT_TRUE(ardeko::platform::IsValidUtf8(ardeko::platform::VisibleText(name)));
     }
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Utf8Text.h"
+
 namespace ardeko::platform::posix {
 
 // The system's description of an errno value ("No such file or directory").
@@ -70,16 +72,10 @@ private:
 // code set is unknown or the bytes are not valid in it.
 std::optional<std::string> ToUtf8(const std::string& bytes, const char* codeSet);
 
-bool IsValidUtf8(const std::string& text);
-
-// Text as a line of a text file or of the terminal can hold it without doubt: valid UTF-8
-// passes, a backslash is doubled, and control characters (a line feed in a file name) and
-// bytes that are not UTF-8 become \xHH. Names on Linux may hold any byte but '/' and NUL;
-// this way every such name is still written on one line and can be told apart from others.
-std::string VisibleText(std::string_view text);
-
-// Number of characters (code points) of UTF-8 text; a stray byte counts as one.
-std::size_t CodePointCount(std::string_view text);
+// The UTF-8 rules are portable; the Linux ports use them under their old names.
+using platform::CodePointCount;
+using platform::IsValidUtf8;
+using platform::VisibleText;
 
 // Folder part of a path ("." when there is none) and the name after the last '/'.
 std::string ParentOf(const std::string& path);

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# ardeko.exe under Wine on a scratch tree whose folder name has umlauts: what the Linux side
+# made must arrive in the program, in its protocol and back on standard output unchanged.
+# Usage: ardeko_exe.sh ARDEKO_EXE WINE_RUN PREFIX
+set -uo pipefail
+exe=$1 wine_run=$2 prefix=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+# run NAME ARGS... < input: standard output and error of the program in NAME.out/NAME.err, with
+# the Windows line ends taken out; the exit status in $code.
+run() {
+  local name=$1
+  shift
+  "$wine_run" "$prefix" "$exe" "$@" >"$work/$name.raw" 2>"$work/$name.rawerr"
+  code=$?
+  tr -d '\r' <"$work/$name.raw" >"$work/$name.out"
+  tr -d '\r' <"$work/$name.rawerr" >"$work/$name.err"
+}
+has() { grep -qF -- "$2" "$work/$1" || { fail "$1 lacks: $2"; sed 's/^/    /' "$work/$1"; }; }
+
+tree="$work/Ablage Größe"
+mkdir -p "$tree"
+echo alt >"$tree/alt.doc"
+touch -d '2005-01-03 12:00' "$tree/alt.doc"
+echo neu >"$tree/neu.doc"
+win="Z:${tree//\//\\}"  # Wine shows the Linux root as drive Z:
+
+run version --version </dev/null
+[ "$code" -eq 0 ] || fail "--version exited with $code"
+[ "$(head -n1 "$work/version.out")" = "Veltrano Archivierungs-Assistent v3.00" ] || fail "--version: $(cat "$work/version.out")"
+
+# A protocol of an earlier run in this prefix would be printed as well.
+run path protocol path </dev/null
+proto_unix=$("$wine_run" "$prefix" winepath -u "$(cat "$work/path.out")" 2>/dev/null)
+[ -n "$proto_unix" ] && rm -f "$proto_unix"
+
+# The test run moves nothing and prints the protocol, which Windows keeps in the ANSI code page.
+run test archive "$win" --until 6/2008 </dev/null
+[ "$code" -eq 0 ] || fail "test run exited with $code: $(cat "$work/test.err")"
+has test.out "Testlauf abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert..."
+has test.out " - Startordner: $win"
+has test.out " - Archiviert: $win\\alt.doc ("
+has test.out " - in '$win\\~~~ 2005'"
+[ -f "$tree/alt.doc" ] && [ ! -e "$tree/~~~ 2005" ] || fail "the test run moved files"
+
+# The real run, asked before each file; the answer comes through a pipe.
+run real archive "$win" --until 6/2008 --run --confirm < <(printf 'j\n')
+[ "$code" -eq 0 ] || fail "real run exited with $code: $(cat "$work/real.err")"
+has real.out "Datei '$win\\alt.doc'"
+has real.out "[j]a / [n]ein / [a]bbrechen: j"
+has real.out "Archivierung abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert..."
+[ "$(cat "$tree/~~~ 2005/alt.doc" 2>/dev/null)" = alt ] || fail "alt.doc is not in '~~~ 2005'"
+[ ! -e "$tree/alt.doc" ] && [ -f "$tree/neu.doc" ] || fail "the real run moved the wrong files"
+
+# Usage errors: exit status 2, German text on standard error, the name as it was typed.
+run usage archive "$win\\Fehlt Ä" --until 6/2008 </dev/null
+[ "$code" -eq 2 ] || fail "missing folder exited with $code"
+has usage.err "ardeko: Startordner nicht gefunden: $win\\Fehlt Ä"
+[ -s "$work/usage.out" ] && fail "usage error wrote to standard output"
+run until archive "$win" --until 2008 </dev/null
+[ "$code" -eq 2 ] || fail "bad --until exited with $code"
+has until.err "Ungültige Angabe --until '2008': erwartet Monat/Jahr, z.B. 6/2008."
+
+[ $status -eq 0 ] && echo "ardeko.exe under Wine: all checks passed"
+exit $status
