@@ -28,13 +28,6 @@ const char* const kHelp =
     "\n"
     "Dazu die üblichen Optionen von Qt (z.B. -platform offscreen).\n";
 
-std::optional<std::string> CanonicalHost(const std::string& name) {
-    for (const char* host : {"Word", "Excel", "PowerPoint", "Access", "Office"}) {
-        if (QString::fromStdString(name).compare(QLatin1String(host), Qt::CaseInsensitive) == 0) return host;
-    }
-    return std::nullopt;
-}
-
 // Without a screen Qt would abort with a message of its own; say it in our words instead.
 bool ScreenAvailable(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
@@ -84,7 +77,7 @@ int main(int argc, char** argv) {
                          arg.toLocal8Bit().constData());
             return 2;
         }
-        host = CanonicalHost(value.toStdString());
+        host = cli::CanonicalHostName(value.toStdString());
         if (!host) {
             std::fprintf(stderr, "ardeko-wizard: Unbekanntes Office-Programm '%s': Word, Excel, PowerPoint oder Access.\n",
                          value.toLocal8Bit().constData());

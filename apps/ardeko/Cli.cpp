@@ -126,6 +126,16 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
+std::optional<std::string> CanonicalHostName(const std::string& name) {
+    const auto lower = [](std::string text) {
+        for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return text;
+    };
+    for (const char* host : {"Word", "Excel", "PowerPoint", "Access", "Office"})
+        if (lower(name) == lower(host)) return std::string(host);
+    return std::nullopt;
+}
+
 void ConnectHost(const std::optional<std::string>& hostName, std::optional<int> hostVersion) {
     ModuleValues& m = Module();
     m.HostApp = hostName ? std::make_shared<StandInHost>(*hostName, hostVersion) : nullptr;

@@ -27,6 +27,10 @@ int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream
 // unknown unless the user gives it. The user interface port must be installed.
 void ConnectHost(const std::optional<std::string>& hostName, std::optional<int> hostVersion = std::nullopt);
 
+// A host's name as the programs spell it, whatever the letter case the user typed: "Word",
+// "Excel", "PowerPoint", "Access" or "Office"; nothing for any other name.
+std::optional<std::string> CanonicalHostName(const std::string& name);
+
 // A host major version as the user types it ("12"); nothing for anything but a number from 1.
 std::optional<int> ParseHostVersion(const std::string& text);
 

@@ -122,21 +122,20 @@ private:
 };
 
 // The innermost shown window of this class: visible and not disabled by a modal one above it.
+struct WindowSearch {
+    const wchar_t* cls;
+    HWND found = nullptr;
+};
+BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<WindowSearch*>(lp);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (std::wstring(name) == s->cls && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) s->found = hwnd;
+    return s->found ? FALSE : TRUE;
+}
 HWND Shown(const wchar_t* cls) {
-    struct Search {
-        const wchar_t* cls;
-        HWND found = nullptr;
-    } search{cls};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            wchar_t name[64] = {};
-            GetClassNameW(hwnd, name, 64);
-            if (std::wstring(name) == s->cls && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) s->found = hwnd;
-            return s->found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{cls};
+    EnumThreadWindows(GetCurrentThreadId(), &VisitWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

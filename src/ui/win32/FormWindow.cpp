@@ -117,10 +117,14 @@ FormWindow::FormWindow(Form& form, Win32Ui& ui, HWND owner) : form_(form), ui_(u
     items_.reserve(form.Controls().size());
     int index = 0;
     for (Control* c : form.Controls()) Create(*c, index++);
-    // Frames and panels lie below what they contain.
-    for (auto& item : items_)
+    // Frames and panels lie below what they contain; pictures above the labels beside them,
+    // whose boxes may reach under them.
+    for (auto& item : items_) {
         if (item.kind == Kind::Group || item.kind == Kind::Panel)
             SetWindowPos(item.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        else if (item.kind == Kind::Image)
+            SetWindowPos(item.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 }
 
 FormWindow::~FormWindow() {
@@ -640,6 +644,15 @@ LRESULT CALLBACK FormWindow::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 
 LRESULT FormWindow::HandleControl(Item& item, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (item.kind) {
+        case Kind::Group:
+            // A group box paints its frame and title only; the inside is ours to fill.
+            if (msg == WM_ERASEBKGND) {
+                RECT r;
+                GetClientRect(hwnd, &r);
+                FillRect(reinterpret_cast<HDC>(wp), &r, Colours(reinterpret_cast<HDC>(wp), hwnd));
+                return 1;
+            }
+            break;
         case Kind::Button:
             if (msg == WM_MOUSEMOVE && !item.hover) {
                 item.hover = true;

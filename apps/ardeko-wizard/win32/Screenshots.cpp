@@ -1,0 +1,199 @@
+// Saves pictures of the three dialogs as the Windows renderer draws them, German and English,
+// for the README and the manual:
+//   ardeko-wizard-screenshots.exe OUTDIR
+// tools/screenshots.sh runs it on a virtual screen under Wine, in a prefix of its own, so the
+// settings it stores are nobody's.
+#include <windows.h>
+#include <objidl.h>  // the lean Windows headers leave out what GDI+ needs
+
+#include <algorithm>
+using std::max;  // the GDI+ headers expect these names unqualified
+using std::min;
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "Cli.h"
+#include "System.h"
+#include "addin/modArdeko.h"
+#include "msgbox/MsgBox.h"
+#include "platform/Ports.h"
+#include "platform/win32/WinText.h"
+#include "ui/Form.h"
+#include "ui/win32/Win32Ui.h"
+
+namespace {
+
+namespace wt = ardeko::win32;
+using ardeko::ui::Form;
+
+ardeko::ui::win32::Win32Ui* gUi = nullptr;
+bool gFailed = false;
+
+// Steps run one after the other from a thread timer inside whatever dialog is up; a step
+// returns false to be asked again. A dialog that never comes ends the program.
+class Steps {
+public:
+    explicit Steps(std::deque<std::function<bool()>> steps) : steps_(std::move(steps)) {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 50, &Steps::Tick);
+    }
+    ~Steps() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    Steps(const Steps&) = delete;
+    Steps& operator=(const Steps&) = delete;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Steps* s = current_;
+        if (!s || s->steps_.empty()) return;
+        if (s->steps_.front()()) {
+            s->steps_.pop_front();
+            s->waited_ = 0;
+        } else if ((s->waited_ += 50) > 20000) {
+            std::fputs("a dialog did not appear\n", stderr);
+            ExitProcess(1);
+        }
+    }
+    static inline Steps* current_ = nullptr;
+    std::deque<std::function<bool()>> steps_;
+    UINT_PTR timer_ = 0;
+    int waited_ = 0;
+};
+
+ULONG_PTR gGdiplus = 0;
+
+CLSID PngEncoder() {
+    UINT count = 0, size = 0;
+    Gdiplus::GetImageEncodersSize(&count, &size);
+    std::string buffer(size, '\0');
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    Gdiplus::GetImageEncoders(count, size, codecs);
+    for (UINT i = 0; i < count; ++i)
+        if (std::wstring(codecs[i].MimeType) == L"image/png") return codecs[i].Clsid;
+    return CLSID{};
+}
+
+// The window as it stands on the screen, frame included.
+void Save(HWND window, const std::string& file) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    RECT r{};
+    GetWindowRect(window, &r);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    {
+        Gdiplus::Bitmap image(bitmap, nullptr);
+        const CLSID png = PngEncoder();
+        if (image.Save(wt::Wide(file).c_str(), &png, nullptr) != Gdiplus::Ok) {
+            std::fprintf(stderr, "cannot write %s\n", file.c_str());
+            gFailed = true;
+        } else {
+            std::printf("%s\n", file.c_str());
+        }
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+// The shown form of this name, once its window has been up for a moment (painted).
+HWND Shown(const char* formName) {
+    static HWND seen = nullptr;
+    static DWORD since = 0;
+    Form* form = Form::ActiveForm();
+    HWND w = form && form->Name() == formName ? gUi->WindowOf(*form) : nullptr;
+    if (!w || !IsWindowVisible(w) || !IsWindowEnabled(w)) return nullptr;
+    if (w != seen) {
+        seen = w;
+        since = GetTickCount();
+    }
+    return GetTickCount() - since >= 300 ? w : nullptr;
+}
+
+void Click(const char* control) {
+    if (Form* form = Form::ActiveForm())
+        if (HWND b = gUi->ControlWindow(*form, control)) PostMessageW(b, BM_CLICK, 0, 0);
+}
+
+}  // namespace
+
+int main() {
+    using namespace ardeko;
+    const auto args = cli::sys::Arguments(0, nullptr);
+    if (args.size() != 1) {
+        std::fputs("usage: ardeko-wizard-screenshots OUTDIR\n", stderr);
+        return 2;
+    }
+    const std::string out = args[0];
+    CreateDirectoryW(wt::Wide(out).c_str(), nullptr);
+
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(&gGdiplus, &gdiplusInput, nullptr);
+    OleInitialize(nullptr);
+    cli::sys::InstallMachinePorts();
+    ui::win32::Win32Ui renderer;
+    gUi = &renderer;
+    platform::ports().ui = &renderer;
+
+    for (const bool german : {true, false}) {
+        platform::Settings().SaveSetting("Veltrano", "OffArdeko", "CurrLang", german ? "0" : "1");
+        platform::Settings().SaveSetting("Veltrano", "OffArdeko\\Word", "Startordner",
+                                         german ? "C:\\Users\\Anna\\Dokumente\\Berichte" : "C:\\Users\\Anna\\Documents\\Reports");
+        cli::ConnectHost(std::string("Word"));
+        const std::string suffix = german ? "-de.png" : "-en.png";
+        {
+            Steps steps({
+                [&] {
+                    HWND w = Shown("frmArdeko");
+                    if (w) {
+                        Save(w, out + "\\wizard" + suffix);
+                        Click("btnInfo");
+                    }
+                    return w != nullptr;
+                },
+                [&] {
+                    HWND w = Shown("dlgInfo");
+                    if (w) {
+                        Save(w, out + "\\info" + suffix);
+                        Click("btnDone");
+                    }
+                    return w != nullptr;
+                },
+                [&] {
+                    if (!Shown("frmArdeko")) return false;
+                    Click("btnCancel");
+                    return true;
+                },
+            });
+            ShowWizard();
+        }
+        {
+            Steps steps({[&] {
+                HWND w = Shown("frmMsgBoxEx");
+                if (w) {
+                    Save(w, out + "\\msgboxex" + suffix);
+                    Click("btn3");
+                }
+                return w != nullptr;
+            }});
+            MsgBoxEx(german ? "Die Datei \"C:\\Users\\Anna\\Dokumente\\Berichte\\~~~ 2008\\Bericht.doc\" existiert bereits.\r\n\r\nSoll sie ersetzt werden?"
+                            : "The file \"C:\\Users\\Anna\\Documents\\Reports\\~~~ 2008\\Report.doc\" already exists.\r\n\r\nReplace it?",
+                     {german ? "Ja" : "Yes", german ? "Nein" : "No", german ? "Abbrechen" : "Cancel"}, true, 32,
+                     std::string(german ? " Veltrano Archivierungs-Assistent" : " Veltrano Archiving Wizard"),
+                     std::string(german ? "Hilfe" : "Help"), 1, 3);
+        }
+    }
+    platform::ports().ui = nullptr;
+    OleUninitialize();
+    Gdiplus::GdiplusShutdown(gGdiplus);
+    return gFailed ? 1 : 0;
+}
