@@ -154,7 +154,7 @@ int wmain() {
                     std::printf("%s %s\n", saved ? "saved" : "could not save", screenshot.c_str());
                     failures += !saved;
                 }
-                CloseWindow(dialog);
+                CloseDialog(dialog);
             }, std::chrono::milliseconds(screenshot.empty() ? 100 : 1500));
             HRESULT hr = E_FAIL;
             if (menu) {

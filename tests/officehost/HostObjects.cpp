@@ -156,7 +156,9 @@ void Control::Property(const wchar_t* name, bool boolean, bool picture) {
                 props[key] = "bitmap " + std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight);
                 return S_OK;
             }
-            const auto text = boolean ? AsBool(v).transform([](bool b) { return std::string(b ? "1" : "0"); }) : AsText(v);
+            std::optional<std::string> text;
+            if (!boolean) text = AsText(v);
+            else if (const auto b = AsBool(v)) text = *b ? "1" : "0";
             if (!text) return DISP_E_TYPEMISMATCH;
             props[key] = *text;
             return S_OK;

@@ -89,7 +89,7 @@ public:
     template <class Pred>
     Control* Find(Pred pred) {
         for (const auto& c : items)
-            if (Control* found = pred(*c) ? c.get() : c->Find(pred)) return found;
+            if (Control* found = pred(*c.get()) ? c.get() : c->Find(pred)) return found;
         return nullptr;
     }
     std::string TagText() const { return props.count("Tag") ? props.at("Tag") : ""; }

@@ -1,5 +1,6 @@
 #include "officehost/Screen.h"
 
+#include <objidl.h>  // the lean Windows headers leave out what GDI+ needs
 #include <gdiplus.h>
 
 #include <algorithm>
@@ -91,7 +92,7 @@ std::string Describe(HWND window) {
     return win32::Utf8(cls) + "|" + win32::Utf8(title);
 }
 
-void CloseWindow(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+void CloseDialog(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 bool SaveScreenPng(const std::wstring& file) {
     ULONG_PTR token = 0;

@@ -43,7 +43,7 @@ private:
 // The window's class and title ("ArdekoForm|Veltrano Archivierungs-Assistent"), title in UTF-8.
 std::string Describe(HWND window);
 // Asks the window to close as its close box does.
-void CloseWindow(HWND window);
+void CloseDialog(HWND window);
 // Saves the whole screen as a PNG file; false when it cannot be written.
 bool SaveScreenPng(const std::wstring& file);
 
