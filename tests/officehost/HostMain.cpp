@@ -134,6 +134,10 @@ int wmain() {
 
         host.Start();
         host.LabelButtons();
+        if (host.addins.empty()) {
+            std::printf("no add-in loads at start-up in %s\n", kind->Label().c_str());
+            ++failures;
+        }
         for (const auto& s : host.skipped) std::printf("skipped %s\n", s.c_str());
         for (const auto& a : host.addins) {
             std::printf("%s\\%s: created %s, connected %s", a.root.c_str(), a.progId.c_str(), Hr(a.created).c_str(), Hr(a.connected).c_str());
