@@ -1,0 +1,121 @@
+#include "officehost/Screen.h"
+
+#include <objidl.h>  // the lean Windows headers leave out what GDI+ needs
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/win32/WinText.h"
+
+namespace ardeko::officehost {
+
+namespace {
+
+struct Search {
+    const std::vector<std::wstring>* classes;
+    const std::set<HWND>* handled;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    const bool wanted = std::find(s->classes->begin(), s->classes->end(), std::wstring(name)) != s->classes->end();
+    if (wanted && !s->handled->count(hwnd) && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) s->found = hwnd;
+    return s->found ? FALSE : TRUE;
+}
+
+CLSID PngEncoder() {
+    UINT count = 0, size = 0;
+    Gdiplus::GetImageEncodersSize(&count, &size);
+    std::string buffer(size, '\0');
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    Gdiplus::GetImageEncoders(count, size, codecs);
+    for (UINT i = 0; i < count; ++i)
+        if (std::wstring(codecs[i].MimeType) == L"image/png") return codecs[i].Clsid;
+    return CLSID{};
+}
+
+}  // namespace
+
+DialogWatch::DialogWatch(std::vector<std::wstring> classes, Handler onShown, std::chrono::milliseconds settle)
+    : classes_(std::move(classes)), onShown_(std::move(onShown)), settle_(settle) {
+    current_ = this;
+    lastChange_ = std::chrono::steady_clock::now();
+    timer_ = SetTimer(nullptr, 0, 20, &DialogWatch::Tick);
+}
+
+DialogWatch::~DialogWatch() {
+    if (timer_) KillTimer(nullptr, timer_);
+    if (current_ == this) current_ = nullptr;
+}
+
+void CALLBACK DialogWatch::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (current_ && !current_->busy_) current_->Poll();
+}
+
+void DialogWatch::Poll() {
+    busy_ = true;
+    const auto now = std::chrono::steady_clock::now();
+    if (!pending_) {
+        Search s{&classes_, &handled_};
+        EnumThreadWindows(GetCurrentThreadId(), &Visit, reinterpret_cast<LPARAM>(&s));
+        if (s.found) pending_ = s.found, pendingSince_ = now;
+    }
+    if (pending_ && (!IsWindow(pending_) || now - pendingSince_ >= settle_)) {
+        HWND w = pending_;
+        pending_ = nullptr;
+        if (IsWindow(w)) {
+            handled_.insert(w);
+            seen.push_back(Describe(w));
+            lastChange_ = now;
+            onShown_(w);
+        }
+    }
+    // A handled window should close soon after it was handed over.
+    bool open = false;
+    for (HWND w : handled_) open = open || (IsWindow(w) && IsWindowVisible(w));
+    if (open && now - lastChange_ > std::chrono::seconds(30)) {
+        std::fprintf(stderr, "a dialog of the add-in is still up 30 s after it was handed over\n");
+        std::fflush(nullptr);
+        ExitProcess(3);
+    }
+    busy_ = false;
+}
+
+std::string Describe(HWND window) {
+    wchar_t cls[64] = {}, title[512] = {};
+    GetClassNameW(window, cls, 64);
+    GetWindowTextW(window, title, 512);
+    return win32::Utf8(cls) + "|" + win32::Utf8(title);
+}
+
+void CloseDialog(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+bool SaveScreenPng(const std::wstring& file) {
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    bool ok = false;
+    {
+        Gdiplus::Bitmap image(bitmap, nullptr);
+        const CLSID png = PngEncoder();
+        ok = image.Save(file.c_str(), &png, nullptr) == Gdiplus::Ok;
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    Gdiplus::GdiplusShutdown(token);
+    return ok;
+}
+
+}  // namespace ardeko::officehost
