@@ -36,7 +36,8 @@ SetCompressor /SOLID lzma
 
 !define PRODUCT "Veltrano Archivierungs-Assistent"
 !define PUBLISHER "Veltrano Publishing"
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VLT_Ardeko"
+!define UNINSTALL_LIST "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+!define UNINSTALL_KEY "${UNINSTALL_LIST}\VLT_Ardeko"
 !define DLL "OffArdeko.dll"
 
 ; The installer's own bitness registers the DLL of that bitness in-process (RegDLL); the other
@@ -82,6 +83,7 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "${PUBLISHER}"
 !define EXIT_REGISTRATION_FAILED 2
 
 Var CreatedFolder  ; the outermost folder of $INSTDIR that this installation made, or ""
+Var CreatedList    ; 1 when this installation made the user's list of uninstall entries
 
 ; $CreatedFolder := the outermost of $INSTDIR and its parents that does not exist yet.
 Function FindFolderToCreate
@@ -110,6 +112,17 @@ Section "Add-in"
   ${If} $1 == $INSTDIR
     ReadRegStr $CreatedFolder HKCU "${UNINSTALL_KEY}" "CreatedFolder"
   ${EndIf}
+  ; A new user's registry may have no list of per-user uninstall entries yet.
+  ReadRegDWORD $CreatedList HKCU "${UNINSTALL_KEY}" "CreatedList"
+  ${If} $CreatedList != 1
+    ClearErrors
+    EnumRegKey $1 HKCU "${UNINSTALL_LIST}" 0
+    ${If} ${Errors}
+      StrCpy $CreatedList 1
+    ${Else}
+      StrCpy $CreatedList 0
+    ${EndIf}
+  ${EndIf}
 
   SetOutPath "$INSTDIR\x86"
   !insertmacro ARDEKO_FILES_x86
@@ -131,7 +144,9 @@ Section "Add-in"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $2
+  ; Where the uninstaller stops removing what this installation made.
   WriteRegStr HKCU "${UNINSTALL_KEY}" "CreatedFolder" "$CreatedFolder"
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "CreatedList" $CreatedList
 
   ; The registration last: a DLL that is registered but not found would make Office report
   ; a broken add-in on every start.
@@ -152,6 +167,7 @@ SectionEnd
 
 Section "Uninstall"
   ReadRegStr $CreatedFolder HKCU "${UNINSTALL_KEY}" "CreatedFolder"
+  ReadRegDWORD $CreatedList HKCU "${UNINSTALL_KEY}" "CreatedList"
 
   ; Out of the registry first, while the DLLs are still there to say what they wrote.
   ${If} ${FileExists} "$INSTDIR\${NATIVE}\${DLL}"
@@ -179,6 +195,9 @@ Section "Uninstall"
   RMDir "$INSTDIR\x64"
   Delete "$INSTDIR\Uninstall.exe"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ${If} $CreatedList == 1
+    DeleteRegKey /ifempty HKCU "${UNINSTALL_LIST}"
+  ${EndIf}
 
   ; The installation folder and the parents the installation made, each only when empty.
   ${If} $CreatedFolder != ""
