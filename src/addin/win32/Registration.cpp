@@ -1,0 +1,143 @@
+// Registration of the library: per user by default (no administrator rights), machine-wide
+// on request (`regsvr32 /n /i:machine`) for COM implementations that only read the machine's
+// classes. Unregistering removes exactly the keys that registering writes.
+#include <windows.h>
+#include <olectl.h>
+
+#include <string>
+#include <vector>
+
+#include "addin/Connect.h"
+#include "addin/win32/ComServer.h"
+#include "platform/win32/WinText.h"
+
+namespace {
+
+namespace wt = ardeko::win32;
+using ardeko::AddinHosts;
+
+const wchar_t* const kLibId = L"{BDBE34B5-1FCC-4482-A12C-731489742565}";
+const wchar_t* const kLibVersion = L"2.2";
+
+bool SetText(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS) return false;
+    const LONG rc = RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+    return rc == ERROR_SUCCESS;
+}
+
+bool SetNumber(HKEY root, const std::wstring& key, const wchar_t* name, DWORD value) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS) return false;
+    const LONG rc = RegSetValueExW(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(k);
+    return rc == ERROR_SUCCESS;
+}
+
+void RemoveTree(HKEY root, const std::wstring& key) {
+    RegDeleteTreeW(root, key.c_str());
+    RegDeleteKeyW(root, key.c_str());
+}
+
+// A key that is left without values and subkeys after our part went.
+void RemoveIfEmpty(HKEY root, const std::wstring& key) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
+    DWORD subkeys = 0, values = 0;
+    const bool empty = RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                        nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                       subkeys == 0 && values == 0;
+    RegCloseKey(k);
+    if (empty) RegDeleteKeyW(root, key.c_str());
+}
+
+std::wstring Folder(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+HRESULT Register(HKEY root) {
+    const std::wstring path = ardeko::addin::win32::LibraryPath();
+    if (path.empty()) return SELFREG_E_CLASS;
+    bool ok = true;
+    const std::wstring classes = L"Software\\Classes\\";
+    for (const auto& h : AddinHosts()) {
+        const std::wstring clsid = wt::Wide(h.classId), progId = wt::Wide(h.progId);
+        const std::wstring description = L"Veltrano Archivierungs-Assistent (" + wt::Wide(h.hostName) + L")";
+        const std::wstring clsKey = classes + L"CLSID\\" + clsid;
+        ok &= SetText(root, clsKey, nullptr, description);
+        ok &= SetText(root, clsKey + L"\\InprocServer32", nullptr, path);
+        ok &= SetText(root, clsKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+        ok &= SetText(root, clsKey + L"\\ProgID", nullptr, progId);
+        ok &= SetText(root, clsKey + L"\\TypeLib", nullptr, kLibId);
+        ok &= SetText(root, clsKey + L"\\VERSION", nullptr, kLibVersion);
+        ok &= SetText(root, clsKey + L"\\Programmable", nullptr, L"");
+        ok &= SetText(root, classes + progId, nullptr, description);
+        ok &= SetText(root, classes + progId + L"\\CLSID", nullptr, clsid);
+
+        const std::wstring addin = L"Software\\Microsoft\\Office\\" + wt::Wide(h.hostName) + L"\\Addins\\" + progId;
+        ok &= SetText(root, addin, L"FriendlyName", wt::Wide(h.friendlyName));
+        ok &= SetText(root, addin, L"Description", wt::Wide(ardeko::AddinDescription()));
+        ok &= SetNumber(root, addin, L"LoadBehavior", ardeko::AddinLoadBehavior);
+    }
+    const std::wstring lib = classes + L"TypeLib\\" + kLibId + L"\\" + kLibVersion;
+    ok &= SetText(root, lib, nullptr, wt::Wide(ardeko::AddinTypeLibraryDescription));
+#ifdef _WIN64
+    ok &= SetText(root, lib + L"\\0\\win64", nullptr, path);
+#else
+    ok &= SetText(root, lib + L"\\0\\win32", nullptr, path);
+#endif
+    ok &= SetText(root, lib + L"\\FLAGS", nullptr, L"0");
+    ok &= SetText(root, lib + L"\\HELPDIR", nullptr, Folder(path));
+    return ok ? S_OK : SELFREG_E_CLASS;
+}
+
+HRESULT Unregister(HKEY root) {
+    const std::wstring classes = L"Software\\Classes\\";
+    for (const auto& h : AddinHosts()) {
+        const std::wstring progId = wt::Wide(h.progId);
+        RemoveTree(root, classes + L"CLSID\\" + wt::Wide(h.classId));
+        RemoveTree(root, classes + progId);
+        const std::wstring addins = L"Software\\Microsoft\\Office\\" + wt::Wide(h.hostName) + L"\\Addins";
+        RemoveTree(root, addins + L"\\" + progId);
+        // The host's own keys stay unless we made them and nothing else is in them.
+        RemoveIfEmpty(root, addins);
+        RemoveIfEmpty(root, L"Software\\Microsoft\\Office\\" + wt::Wide(h.hostName));
+    }
+    RemoveIfEmpty(root, L"Software\\Microsoft\\Office");
+    const std::wstring lib = classes + L"TypeLib\\" + kLibId;
+    RemoveTree(root, lib + L"\\" + kLibVersion);
+    RemoveIfEmpty(root, lib);
+    return S_OK;
+}
+
+template <class F>
+HRESULT Guarded(F&& f) {
+    try {
+        return f();
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+}  // namespace
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return Guarded([] { return Register(HKEY_CURRENT_USER); }); }
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return Guarded([] { return Unregister(HKEY_CURRENT_USER); }); }
+
+// `regsvr32 /n /i:machine` registers for every user of the machine (administrator rights);
+// `/i:user` or no text is the per-user registration.
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR commandLine) {
+    return Guarded([&] {
+        const std::wstring scope = commandLine ? commandLine : L"";
+        HKEY root = HKEY_CURRENT_USER;
+        if (_wcsicmp(scope.c_str(), L"machine") == 0)
+            root = HKEY_LOCAL_MACHINE;
+        else if (!scope.empty() && _wcsicmp(scope.c_str(), L"user") != 0)
+            return E_INVALIDARG;
+        return install ? Register(root) : Unregister(root);
+    });
+}
