@@ -30,6 +30,8 @@ for f in "$shipped" "$installer"; do
 done
 
 export WINEPREFIX=$prefix WINEDEBUG=-all
+# A server left by an interrupted earlier run would serve the deleted prefix.
+[ -d "$prefix" ] && wineserver -k >/dev/null 2>&1
 rm -rf "$prefix" "$prefix.lock"
 wine() { "$wine_run" "$prefix" "$@"; }
 # The user's registry as text (reg export writes UTF-16), read once per check: every start of a
