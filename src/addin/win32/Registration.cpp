@@ -107,9 +107,25 @@ HRESULT Unregister(HKEY root) {
         RemoveIfEmpty(root, L"Software\\Microsoft\\Office\\" + wt::Wide(h.hostName));
     }
     RemoveIfEmpty(root, L"Software\\Microsoft\\Office");
-    const std::wstring lib = classes + L"TypeLib\\" + kLibId;
-    RemoveTree(root, lib + L"\\" + kLibVersion);
+    // The 32-bit and the 64-bit library share the type library's version key: each removes its
+    // own entry, the last one the rest.
+    const std::wstring lib = classes + L"TypeLib\\" + kLibId, version = lib + L"\\" + kLibVersion;
+#ifdef _WIN64
+    RemoveTree(root, version + L"\\0\\win64");
+#else
+    RemoveTree(root, version + L"\\0\\win32");
+#endif
+    RemoveIfEmpty(root, version + L"\\0");
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(root, (version + L"\\0").c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS) {
+        RegCloseKey(k);  // the other bitness is still registered
+    } else {
+        RemoveTree(root, version);
+    }
     RemoveIfEmpty(root, lib);
+    // Class containers that our registration made are not left behind empty.
+    RemoveIfEmpty(root, classes + L"TypeLib");
+    RemoveIfEmpty(root, classes + L"CLSID");
     return S_OK;
 }
 
