@@ -1,12 +1,10 @@
 #include "officehost/Screen.h"
 
-#include <objidl.h>  // the lean Windows headers leave out what GDI+ needs
-#include <gdiplus.h>
-
 #include <algorithm>
 #include <cstdio>
 
 #include "platform/win32/WinText.h"
+#include "ui/win32/Capture.h"
 
 namespace ardeko::officehost {
 
@@ -25,17 +23,6 @@ BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
     const bool wanted = std::find(s->classes->begin(), s->classes->end(), std::wstring(name)) != s->classes->end();
     if (wanted && !s->handled->count(hwnd) && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) s->found = hwnd;
     return s->found ? FALSE : TRUE;
-}
-
-CLSID PngEncoder() {
-    UINT count = 0, size = 0;
-    Gdiplus::GetImageEncodersSize(&count, &size);
-    std::string buffer(size, '\0');
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    Gdiplus::GetImageEncoders(count, size, codecs);
-    for (UINT i = 0; i < count; ++i)
-        if (std::wstring(codecs[i].MimeType) == L"image/png") return codecs[i].Clsid;
-    return CLSID{};
 }
 
 }  // namespace
@@ -95,27 +82,8 @@ std::string Describe(HWND window) {
 void CloseDialog(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 bool SaveScreenPng(const std::wstring& file) {
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartupInput input;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    bool ok = false;
-    {
-        Gdiplus::Bitmap image(bitmap, nullptr);
-        const CLSID png = PngEncoder();
-        ok = image.Save(file.c_str(), &png, nullptr) == Gdiplus::Ok;
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    Gdiplus::GdiplusShutdown(token);
-    return ok;
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return ui::win32::SaveScreenPng(screen, file);
 }
 
 }  // namespace ardeko::officehost

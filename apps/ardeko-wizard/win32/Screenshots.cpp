@@ -4,12 +4,7 @@
 // tools/screenshots.sh runs it on a virtual screen under Wine, in a prefix of its own, so the
 // settings it stores are nobody's.
 #include <windows.h>
-#include <objidl.h>  // the lean Windows headers leave out what GDI+ needs
-
-#include <algorithm>
-using std::max;  // the GDI+ headers expect these names unqualified
-using std::min;
-#include <gdiplus.h>
+#include <ole2.h>
 
 #include <cstdio>
 #include <deque>
@@ -23,6 +18,7 @@ using std::min;
 #include "platform/Ports.h"
 #include "platform/win32/WinText.h"
 #include "ui/Form.h"
+#include "ui/win32/Capture.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace {
@@ -66,43 +62,17 @@ private:
     int waited_ = 0;
 };
 
-ULONG_PTR gGdiplus = 0;
-
-CLSID PngEncoder() {
-    UINT count = 0, size = 0;
-    Gdiplus::GetImageEncodersSize(&count, &size);
-    std::string buffer(size, '\0');
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    Gdiplus::GetImageEncoders(count, size, codecs);
-    for (UINT i = 0; i < count; ++i)
-        if (std::wstring(codecs[i].MimeType) == L"image/png") return codecs[i].Clsid;
-    return CLSID{};
-}
-
 // The window as it stands on the screen, frame included.
 void Save(HWND window, const std::string& file) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     RECT r{};
     GetWindowRect(window, &r);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    {
-        Gdiplus::Bitmap image(bitmap, nullptr);
-        const CLSID png = PngEncoder();
-        if (image.Save(wt::Wide(file).c_str(), &png, nullptr) != Gdiplus::Ok) {
-            std::fprintf(stderr, "cannot write %s\n", file.c_str());
-            gFailed = true;
-        } else {
-            std::printf("%s\n", file.c_str());
-        }
+    if (!ardeko::ui::win32::SaveScreenPng(r, wt::Wide(file))) {
+        std::fprintf(stderr, "cannot write %s\n", file.c_str());
+        gFailed = true;
+    } else {
+        std::printf("%s\n", file.c_str());
     }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
 }
 
 // The shown form of this name, once its window has been up for a moment (painted).
@@ -136,8 +106,6 @@ int main() {
     const std::string out = args[0];
     CreateDirectoryW(wt::Wide(out).c_str(), nullptr);
 
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    Gdiplus::GdiplusStartup(&gGdiplus, &gdiplusInput, nullptr);
     OleInitialize(nullptr);
     cli::sys::InstallMachinePorts();
     ui::win32::Win32Ui renderer;
@@ -194,6 +162,5 @@ int main() {
     }
     platform::ports().ui = nullptr;
     OleUninitialize();
-    Gdiplus::GdiplusShutdown(gGdiplus);
     return gFailed ? 1 : 0;
 }

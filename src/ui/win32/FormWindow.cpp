@@ -18,8 +18,6 @@ constexpr int kFirstId = 100;
 constexpr UINT_PTR kSubclassId = 1;
 
 // The styled suite's colours.
-constexpr COLORREF kBandLeft = RGB(0x0b, 0x3d, 0x91);
-constexpr COLORREF kBandRight = RGB(0x6c, 0x9b, 0xe0);
 constexpr COLORREF kButtonTop = RGB(0xff, 0xff, 0xff);
 constexpr COLORREF kButtonBottom = RGB(0xdf, 0xe6, 0xef);
 constexpr COLORREF kButtonPressed = RGB(0xcf, 0xd9, 0xe6);
@@ -33,46 +31,11 @@ constexpr COLORREF kLink = RGB(0x0b, 0x3d, 0xb0);
 
 COLORREF ColorRef(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-// Line breaks as the controls draw them: CR LF; a lone CR or LF becomes one too.
-std::wstring Shown(const std::string& text) {
-    std::string s;
-    s.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (ch == '\r') {
-            s += "\r\n";
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else if (ch == '\n') {
-            s += "\r\n";
-        } else {
-            s += ch;
-        }
-    }
-    return wt::Wide(s);
-}
-
 // A control is reachable only when every container around it is shown too.
 bool Shown(const Control& c) {
     for (const Control* p = &c; p; p = p->Container())
         if (!p->Visible) return false;
     return true;
-}
-
-void FillGradient(HDC dc, const RECT& r, COLORREF from, COLORREF to, bool horizontal) {
-    const int span = horizontal ? r.right - r.left : r.bottom - r.top;
-    if (span <= 0) return;
-    const int steps = std::min(span, 64);
-    for (int i = 0; i < steps; ++i) {
-        const int a = span * i / steps, b = span * (i + 1) / steps;
-        const auto mix = [&](int shift) {
-            const int x = (from >> shift) & 0xFF, y = (to >> shift) & 0xFF;
-            return x + (y - x) * i / std::max(1, steps - 1);
-        };
-        HBRUSH brush = CreateSolidBrush(RGB(mix(0), mix(8), mix(16)));
-        RECT part = horizontal ? RECT{r.left + a, r.top, r.left + b, r.bottom} : RECT{r.left, r.top + a, r.right, r.top + b};
-        FillRect(dc, &part, brush);
-        DeleteObject(brush);
-    }
 }
 
 void Outline(HDC dc, const RECT& r, COLORREF colour) {
@@ -276,9 +239,9 @@ void FormWindow::Apply(Item& item) {
     if (auto* band = dynamic_cast<XPFormDecoration*>(c)) {
         bandCaption_ = DisplayText(band->Caption);
         SetWindowTextW(hwnd_, wt::Wide(bandCaption_).c_str());  // the frame repeats the band's title
-        SetWindowTextW(w, Shown(band->Caption).c_str());
+        SetWindowTextW(w, ControlText(band->Caption).c_str());
     } else if (auto* cc = dynamic_cast<CaptionControl*>(c)) {
-        SetWindowTextW(w, Shown(cc->Caption).c_str());
+        SetWindowTextW(w, ControlText(cc->Caption).c_str());
     }
     if (auto* cb = dynamic_cast<CheckBox*>(c)) SendMessageW(w, BM_SETCHECK, cb->Value ? BST_CHECKED : BST_UNCHECKED, 0);
     if (auto* ob = dynamic_cast<OptionButton*>(c)) SendMessageW(w, BM_SETCHECK, ob->Value ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -497,7 +460,7 @@ void FormWindow::DrawButton(const Item& item, const DRAWITEMSTRUCT& draw) {
         HGDIOBJ old = SelectObject(dc, Font(b->FontSize > 0 ? b->FontSize : form_.FontSize, false, false));
         RECT text = r;
         if (pressed) OffsetRect(&text, 1, 1);
-        std::wstring caption = Shown(b->Caption);
+        std::wstring caption = ControlText(b->Caption);
         DrawTextW(dc, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         SelectObject(dc, old);
     }
@@ -536,7 +499,7 @@ void FormWindow::Draw(const DRAWITEMSTRUCT& draw) {
         case Kind::Button: DrawButton(*item, draw); break;
         case Kind::CheckList: DrawCheckListEntry(*item, draw); break;
         case Kind::Band: {
-            FillGradient(dc, r, kBandLeft, kBandRight, true);
+            FillGradient(dc, r, BandLeft, BandRight, true);
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, RGB(255, 255, 255));
             HGDIOBJ old = SelectObject(dc, FontOf(*item->control));

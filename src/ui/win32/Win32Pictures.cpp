@@ -57,22 +57,6 @@ RECT Square(const RECT& r) {
     return RECT{x, y, x + edge, y + edge};
 }
 
-void Gradient(HDC dc, const RECT& r, COLORREF from, COLORREF to) {
-    TRIVERTEX v[2] = {};
-    v[0].x = r.left;
-    v[0].y = r.top;
-    v[0].Red = static_cast<COLOR16>(GetRValue(from) << 8);
-    v[0].Green = static_cast<COLOR16>(GetGValue(from) << 8);
-    v[0].Blue = static_cast<COLOR16>(GetBValue(from) << 8);
-    v[1].x = r.right;
-    v[1].y = r.bottom;
-    v[1].Red = static_cast<COLOR16>(GetRValue(to) << 8);
-    v[1].Green = static_cast<COLOR16>(GetGValue(to) << 8);
-    v[1].Blue = static_cast<COLOR16>(GetBValue(to) << 8);
-    GRADIENT_RECT g{0, 1};
-    GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_H);
-}
-
 HFONT Bold(int pixels) {
     return CreateFontW(-std::max(6, pixels), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
@@ -92,7 +76,7 @@ void Logo(HDC dc, const RECT& r) {
     // A rounded gradient plate with the maker's mark and name.
     HRGN plate = CreateRoundRectRgn(r.left + 1, r.top + 1, r.right, r.bottom, 12, 12);
     SelectClipRgn(dc, plate);
-    Gradient(dc, r, kBlue, kLightBlue);
+    FillGradient(dc, r, kBlue, kLightBlue, true);
     SelectClipRgn(dc, nullptr);
     DeleteObject(plate);
     const int d = H(r) * 62 / 100;
@@ -177,6 +161,21 @@ void Cover(HDC dc, const RECT& r, const std::wstring& title) {
 
 }  // namespace
 
+void FillGradient(HDC dc, const RECT& r, COLORREF from, COLORREF to, bool horizontal) {
+    TRIVERTEX v[2] = {};
+    const auto corner = [](TRIVERTEX& t, LONG x, LONG y, COLORREF c) {
+        t.x = x;
+        t.y = y;
+        t.Red = static_cast<COLOR16>(GetRValue(c) << 8);
+        t.Green = static_cast<COLOR16>(GetGValue(c) << 8);
+        t.Blue = static_cast<COLOR16>(GetBValue(c) << 8);
+    };
+    corner(v[0], r.left, r.top, from);
+    corner(v[1], r.right, r.bottom, to);
+    GRADIENT_RECT g{0, 1};
+    GradientFill(dc, v, 2, &g, 1, horizontal ? GRADIENT_FILL_RECT_H : GRADIENT_FILL_RECT_V);
+}
+
 void DrawPicture(HDC dc, const RECT& r, const std::string& name) {
     if (W(r) < 2 || H(r) < 2 || name.empty()) return;
     const struct {
@@ -197,7 +196,7 @@ void DrawPicture(HDC dc, const RECT& r, const std::string& name) {
     if (name == "Icon") {
         HRGN plate = CreateRoundRectRgn(square.left + 1, square.top + 1, square.right, square.bottom, edge / 3, edge / 3);
         SelectClipRgn(dc, plate);
-        Gradient(dc, square, kBlue, kLightBlue);
+        FillGradient(dc, square, kBlue, kLightBlue, true);
         SelectClipRgn(dc, nullptr);
         DeleteObject(plate);
         Folder(dc, RECT{square.left + edge * 18 / 100, square.top + edge * 22 / 100, square.right - edge * 18 / 100,

@@ -26,24 +26,6 @@ constexpr auto kSyncInterval = std::chrono::milliseconds(15);
 constexpr int kBoxButtonId = 1000;  // the styled box's buttons: 1001, 1002, ...
 constexpr int kBoxPromptId = 999;
 
-// CR LF as the controls draw line breaks; a lone CR or LF becomes one too.
-std::wstring WithCrLf(const std::string& text) {
-    std::wstring out;
-    const std::wstring wide = wt::Wide(text);
-    out.reserve(wide.size() + 8);
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        if (wide[i] == L'\r') {
-            out += L"\r\n";
-            if (i + 1 < wide.size() && wide[i + 1] == L'\n') ++i;
-        } else if (wide[i] == L'\n') {
-            out += L"\r\n";
-        } else {
-            out += wide[i];
-        }
-    }
-    return out;
-}
-
 LPCWSTR IconOfFlags(std::int32_t flags) {
     switch (flags & 0x70) {
         case 16: return IDI_HAND;
@@ -126,7 +108,7 @@ public:
             prompt.erase(0, 2);  // the service's leading line break
         else if (!prompt.empty() && (prompt[0] == '\n' || prompt[0] == '\r'))
             prompt.erase(0, 1);
-        prompt_ = WithCrLf(prompt);
+        prompt_ = ControlText(prompt);
         icon_ = IconOfFlags(request.flags) ? LoadIconW(nullptr, IconOfFlags(request.flags)) : nullptr;
 
         HDC screen = GetDC(nullptr);
@@ -279,15 +261,7 @@ private:
 
     void Paint(HDC dc) {
         const RECT& r = bandRect_;
-        const int span = std::max<int>(1, r.right - r.left);
-        for (int i = 0; i < 64; ++i) {
-            const int a = span * i / 64, b = span * (i + 1) / 64;
-            const auto mix = [i](int from, int to) { return from + (to - from) * i / 63; };
-            HBRUSH brush = CreateSolidBrush(RGB(mix(0x0b, 0x6c), mix(0x3d, 0x9b), mix(0x91, 0xe0)));
-            RECT part{r.left + a, r.top, r.left + b, r.bottom};
-            FillRect(dc, &part, brush);
-            DeleteObject(brush);
-        }
+        FillGradient(dc, r, BandLeft, BandRight, true);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(255, 255, 255));
         HGDIOBJ old = SelectObject(dc, bold_);
@@ -318,6 +292,23 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
 }
 
 }  // namespace
+
+std::wstring ControlText(const std::string& text) {
+    const std::wstring wide = wt::Wide(text);
+    std::wstring out;
+    out.reserve(wide.size() + 8);
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        if (wide[i] == L'\r') {
+            out += L"\r\n";
+            if (i + 1 < wide.size() && wide[i + 1] == L'\n') ++i;
+        } else if (wide[i] == L'\n') {
+            out += L"\r\n";
+        } else {
+            out += wide[i];
+        }
+    }
+    return out;
+}
 
 Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance ? instance : GetModuleHandleW(nullptr)) {
     INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
@@ -449,7 +440,7 @@ int Win32Ui::SystemMessageBox(const std::string& text, const std::string& title,
     SyncAll();
     // The caption-list bit is ours, not the system's.
     const UINT type = static_cast<UINT>(flags & ~1024) | MB_TASKMODAL;
-    const int result = MessageBoxW(OwnerWindow(), WithCrLf(text).c_str(), wt::Wide(title).c_str(), type);
+    const int result = MessageBoxW(OwnerWindow(), ControlText(text).c_str(), wt::Wide(title).c_str(), type);
     return result > 0 ? result : 2;
 }
 
@@ -467,7 +458,7 @@ int Win32Ui::TextWidth(const Form& form, const std::string& text) {
     HFONT font = MakeFont(form.FontName, form.FontSize, dpi_);
     HGDIOBJ old = SelectObject(dc, font);
     int widest = 0;
-    const std::wstring wide = WithCrLf(text);
+    const std::wstring wide = ControlText(text);
     std::size_t start = 0;
     while (start <= wide.size()) {
         std::size_t end = wide.find(L"\r\n", start);
@@ -490,7 +481,7 @@ int Win32Ui::TextHeight(const Form& form, const std::string& text, int width) {
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     RECT box{0, 0, std::max(1, Px(width)), 0};
-    const std::wstring wide = WithCrLf(text);
+    const std::wstring wide = ControlText(text);
     DrawTextW(dc, wide.c_str(), -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
     DeleteObject(font);

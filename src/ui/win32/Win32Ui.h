@@ -71,6 +71,16 @@ private:
 inline constexpr const wchar_t* FormClassName = L"ArdekoForm";
 inline constexpr const wchar_t* StyledBoxClassName = L"ArdekoMsgBox";
 
+// Text as the Windows controls draw it: UTF-16 with CR LF line breaks (a lone CR or LF too).
+std::wstring ControlText(const std::string& text);
+
+// The title band's colours, from its left end to its right.
+inline constexpr COLORREF BandLeft = RGB(0x0b, 0x3d, 0x91);
+inline constexpr COLORREF BandRight = RGB(0x6c, 0x9b, 0xe0);
+
+// Fills `r` with a gradient from `from` to `to`, left to right or top to bottom.
+void FillGradient(HDC dc, const RECT& r, COLORREF from, COLORREF to, bool horizontal);
+
 // Plays a sound file asynchronously when it exists; silent otherwise.
 void PlaySoundFile(const std::string& file);
 
