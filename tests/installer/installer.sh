@@ -10,11 +10,12 @@
 # installer reports with exit code 2. The 32-bit registration is checked only where 32-bit
 # programs run.
 #
-# Usage: installer.sh INSTALLER WINE_RUN PREFIX FILES_TSV SHIPPED_INSTALLER
+# Usage: installer.sh INSTALLER WINE_RUN PREFIX FILES_TSV SHIPPED_INSTALLER OFFICEHOST RECORDER
 #   FILES_TSV: one line per installed file, "x64/Logo.bmp<TAB>the build's file".
 #   SHIPPED_INSTALLER: the 32-bit installer, which is only looked at.
+#   OFFICEHOST: the stand-in host officehost.exe; RECORDER: record-open.exe, the browser's stand-in.
 set -uo pipefail
-installer=$1 wine_run=$2 prefix=$3 files_tsv=$4 shipped=$5
+installer=$1 wine_run=$2 prefix=$3 files_tsv=$4 shipped=$5 officehost=$6 recorder=$7
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
@@ -31,7 +32,12 @@ done
 
 export WINEPREFIX=$prefix WINEDEBUG=-all
 # A server left by an interrupted earlier run would serve the deleted prefix.
-[ -d "$prefix" ] && wineserver -k >/dev/null 2>&1
+# Its server ends only a moment after -k returns; a new prefix in the same place could
+# still reach it.
+if [ -d "$prefix" ]; then
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+fi
 rm -rf "$prefix" "$prefix.lock"
 wine() { "$wine_run" "$prefix" "$@"; }
 # The user's registry as text (reg export writes UTF-16), read once per check: every start of a
@@ -195,10 +201,47 @@ mkdir -p "$(dirname "$(dirname "$instdir")")"
 wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Other' /v DisplayName /d Other /f >/dev/null 2>&1
 install_and_uninstall "user with a program folder"
 
-# 3. Install again, uninstall in place: waits, removes everything but itself.
+# "Hilfe" in the installed add-in: the stand-in host loads the installed 64-bit DLL, and a click on
+# the ribbon's Help button hands the manual beside it, in the host's name and the user's language,
+# to the browser (played by the recorder), with no notice. Wine ignores the user's classes, so the
+# DLL is registered machine-wide for this check only, and the recorder is made the browser.
+check_help() {
+  local dll="$instdir_win\\x64\\OffArdeko.dll" opened="$work/opened.txt"
+  local settings='HKCU\Software\VB and VBA Program Settings\Veltrano\OffArdeko'
+  if ! wine regsvr32 /s /n /i:machine "$dll" >/dev/null 2>&1; then
+    fail "help: the installed DLL could not be registered machine-wide"
+    return
+  fi
+  wine reg add 'HKLM\Software\Classes\.html' /ve /d ArdekoRecordedHtml /f >/dev/null 2>&1
+  wine reg add 'HKLM\Software\Classes\ArdekoRecordedHtml\shell\open\command' /ve \
+    /d "\"$(wine winepath -w "$recorder" | tr -d '\r')\" \"$(wine winepath -w "$opened" | tr -d '\r')\" \"%1\"" /f >/dev/null 2>&1
+  local lang host manual got
+  while IFS='|' read -r lang host manual; do
+    wine reg add "$settings" /v CurrLang /d "$lang" /f >/dev/null 2>&1
+    rm -f "$opened"
+    wine "$officehost" "$host" --click btnAAHelp --no-dialog >"$work/host.log" 2>&1 ||
+      fail "help: $host, CurrLang $lang: the click failed or showed a notice: $(tr '\n' ' ' <"$work/host.log")"
+    wineserver -w  # the recorder runs on its own
+    got=$(cat "$opened" 2>/dev/null)
+    [ "${got,,}" = "${instdir_win,,}\\x64\\${manual,,}.html" ] ||
+      fail "help: $host, CurrLang $lang opened '$got', not the installed manual '$manual'"
+  done <<'CASES'
+0|Word16|Dokumentation Veltrano Archivierungs-Assistent für Word
+0|Excel12|Dokumentation Veltrano Archivierungs-Assistent für Excel
+0|PowerPoint14|Dokumentation Veltrano Archivierungs-Assistent für PowerPoint
+1|Excel12|Manual Veltrano Archiving Wizard for Excel
+CASES
+  wine reg delete "$settings" /f >/dev/null 2>&1
+  wine reg delete 'HKLM\Software\Classes\ArdekoRecordedHtml' /f >/dev/null 2>&1
+  wine reg delete 'HKLM\Software\Classes\.html' /f >/dev/null 2>&1
+  wine regsvr32 /s /u /n /i:machine "$dll" >/dev/null 2>&1 || fail "help: the machine-wide registration could not be removed"
+}
+
+# 3. Install again, click "Hilfe", uninstall in place: waits, removes everything but itself.
 wine "$installer" /S >/dev/null 2>&1
 code=$?
 check_installed "install for the uninstall in place"
+check_help
 wine "$instdir/Uninstall.exe" /S "_?=$instdir_win" >/dev/null 2>&1
 code=$?
 [ "$code" -eq "$expected_code" ] || fail "the uninstaller in place exited with $code, expected $expected_code"

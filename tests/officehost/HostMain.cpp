@@ -2,9 +2,10 @@
 // add-in by hand and for the demo. It starts like the host it plays, shows the add-in's ribbon
 // buttons with the labels the add-in gives, can click one of them (or the File menu's button),
 // save a picture of the screen while the dialog that the click opened is up, close it, and end
-// the session.
+// the session. With --no-dialog the click must open no dialog at all: "Hilfe" with a manual
+// beside the add-in hands the manual to the browser and shows no notice.
 //
-//   officehost.exe HOST [--click ID-OR-LABEL | --menu] [--screenshot FILE.png]
+//   officehost.exe HOST [--click ID-OR-LABEL | --menu] [--screenshot FILE.png] [--no-dialog]
 //   HOST: Word11, Word16, Excel12, PowerPoint14, Access11
 #include <windows.h>
 #include <shellapi.h>
@@ -103,15 +104,16 @@ int wmain() {
     const HostKind* kind = args.empty() ? nullptr : FindHostKind(args[0]);
     if (!kind) {
         std::fprintf(stderr, "usage: officehost.exe Word11|Word16|Excel12|PowerPoint14|Access11 "
-                             "[--click ID-OR-LABEL | --menu] [--screenshot FILE.png]\n");
+                             "[--click ID-OR-LABEL | --menu] [--screenshot FILE.png] [--no-dialog]\n");
         return 2;
     }
     std::string click, screenshot;
-    bool menu = false;
+    bool menu = false, noDialog = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--click" && i + 1 < args.size()) click = args[++i];
         else if (args[i] == "--screenshot" && i + 1 < args.size()) screenshot = args[++i];
         else if (args[i] == "--menu") menu = true;
+        else if (args[i] == "--no-dialog") noDialog = true;
     }
 
     // Single-threaded apartment, as the hosts run their add-ins.
@@ -152,7 +154,7 @@ int wmain() {
 
         if (!click.empty() || menu) {
             // The dialog the click opens: saved as a picture once it has drawn itself, then closed.
-            DialogWatch watch({L"ArdekoForm", L"#32770"}, [&](HWND dialog) {
+            DialogWatch watch(AddinDialogClasses(), [&](HWND dialog) {
                 if (!screenshot.empty()) {
                     const bool saved = SaveScreenPng(Wide(screenshot));
                     std::printf("%s %s\n", saved ? "saved" : "could not save", screenshot.c_str());
@@ -175,7 +177,7 @@ int wmain() {
                 std::printf("clicked %s: %s\n", id.c_str(), Hr(hr).c_str());
             }
             for (const auto& s : watch.seen) std::printf("  it opened %s\n", s.c_str());
-            failures += FAILED(hr) || watch.seen.empty();
+            failures += FAILED(hr) || (noDialog ? !watch.seen.empty() : watch.seen.empty());
         }
 
         host.Shutdown();

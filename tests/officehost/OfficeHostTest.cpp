@@ -315,7 +315,7 @@ TEST_P(AddinInHost, ItsButtonOpensTheWizardAFreshOneOnEveryClick) {
     ASSERT_NE(host.AddIn(ProgIdOf(*kind_)), nullptr);
     for (int click = 1; click <= 2; ++click) {
         SCOPED_TRACE("click " + std::to_string(click));
-        DialogWatch watch({L"ArdekoForm", L"#32770"}, [](HWND w) { CloseDialog(w); });
+        DialogWatch watch(AddinDialogClasses(), [](HWND w) { CloseDialog(w); });
         if (c.position) {
             Control* button = host.MenuButton(kTag);
             ASSERT_NE(button, nullptr);
@@ -344,7 +344,7 @@ struct RibbonCase {
     const char* image;
     const char* label;
     std::optional<std::string> screentip, supertip;  // nothing: an empty variant
-    const char* opens;  // the window a click brings up ("" for none); nullptr: not clicked here
+    const char* opens;  // the window a click brings up ("" for none)
 };
 
 TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
@@ -353,10 +353,11 @@ TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
     const std::string enSuper = "A dialog will be displayed where you can select how to archive documents, workbooks, databases and presentations...";
     const RibbonCase cases[] = {
         {std::nullopt, "btnAARun", "CopyToFolder", "Archivierungs- Assistent", "Archivierungs-Assistent aufrufen", deSuper, "ArdekoForm"},
-        {0, "btnAAHelp", "", "Hilfe", "Hilfe zum Add-In anzeigen", std::nullopt, nullptr},
+        // No manual lies beside the test's copy of the library: Help shows the notice instead.
+        {0, "btnAAHelp", "", "Hilfe", "Hilfe zum Add-In anzeigen", std::nullopt, "ArdekoMsgBox"},
         {0, "btnAAInfo", "", "Info", "Infos zum Add-In anzeigen", std::nullopt, "ArdekoForm"},
         {1, "btnAARun", "CopyToFolder", "Invoke Archiving Wizard", "Invoke Archiving Wizard", enSuper, "ArdekoForm"},
-        {1, "btnAAHelp", "", "Help", "Show help for this add in", std::nullopt, nullptr},
+        {1, "btnAAHelp", "", "Help", "Show help for this add in", std::nullopt, "ArdekoMsgBox"},
         {2, "btnAAInfo", "", "About", "Show infos for this add in", std::nullopt, "ArdekoForm"},
         {0, "BTNAARUN", "", "", std::nullopt, std::nullopt, ""},
         {1, "btnaainfo", "", "", std::nullopt, std::nullopt, ""},
@@ -382,12 +383,7 @@ TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
             EXPECT_EQ(text("getscreentip"), c.screentip) << "callback names are looked up without regard to case";
             EXPECT_EQ(text("GetSupertip"), c.supertip);
 
-            // The help button's click is left out: under Wine it does not come back (see the report).
-            if (!c.opens) {
-                host.Shutdown();
-                continue;
-            }
-            DialogWatch watch({L"ArdekoForm", L"#32770"}, [](HWND w) { CloseDialog(w); });
+            DialogWatch watch(AddinDialogClasses(), [](HWND w) { CloseDialog(w); });
             const CallbackResult clicked = host.Callback(*addin, "RibbonHandler", c.id);
             EXPECT_EQ(clicked.hr, S_OK);
             std::string opened;

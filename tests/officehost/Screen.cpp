@@ -5,8 +5,13 @@
 
 #include "platform/win32/WinText.h"
 #include "ui/win32/Capture.h"
+#include "ui/win32/Win32Ui.h"
 
 namespace ardeko::officehost {
+
+std::vector<std::wstring> AddinDialogClasses() {
+    return {ui::win32::FormClassName, ui::win32::StyledBoxClassName, L"#32770"};
+}
 
 namespace {
 

@@ -12,6 +12,10 @@
 
 namespace ardeko::officehost {
 
+// The window classes of what an add-in's click can bring up: its forms, its own message boxes
+// and the system's dialogs.
+std::vector<std::wstring> AddinDialogClasses();
+
 // Hands every shown, enabled top-level window of this thread whose class is one of `classes`
 // to `onShown` once, after it has been up for `settle`. A window that is still up 30 s after
 // it was handed over ends the process: a modal loop that nobody ends would hang the caller.
