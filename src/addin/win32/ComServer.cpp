@@ -42,14 +42,10 @@ void EnsurePorts() {
 }
 
 // The dispatch ids of the names the hosts call on the object.
-struct Member {
-    const wchar_t* name;
-    DISPID id;
-};
 constexpr DISPID kGetImage = 0x60030000, kGetLabel = 0x60030001, kGetScreentip = 0x60030002,
                  kGetSupertip = 0x60030003, kRibbonHandler = 0x60030004, kRibbonOnLoad = 0x60030005,
                  kGetCustomUI = 0x60020000;
-constexpr Member kMembers[] = {
+constexpr NamedMember kMembers[] = {
     {L"GetImage", kGetImage},           {L"GetLabel", kGetLabel},         {L"GetScreentip", kGetScreentip},
     {L"GetSupertip", kGetSupertip},     {L"RibbonHandler", kRibbonHandler}, {L"RibbonOnLoad", kRibbonOnLoad},
     {L"GetCustomUI", kGetCustomUI},
@@ -89,12 +85,8 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const long n = --refs_;
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override { return refs_.Release(this); }
 
     // --- IDispatch: the hosts call the callbacks by the names their XML gives ---
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -107,12 +99,7 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (!names || !ids || count == 0) return E_INVALIDARG;
-        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        for (const auto& m : kMembers)
-            if (names[0] && _wcsicmp(names[0], m.name) == 0) ids[0] = m.id;
-        if (ids[0] == DISPID_UNKNOWN || count > 1) return DISP_E_UNKNOWNNAME;  // no named arguments
-        return S_OK;
+        return IdsOfNames(kMembers, names, count, ids);
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO*, UINT* argError) override {
@@ -270,7 +257,7 @@ private:
         return S_OK;
     }
 
-    std::atomic<long> refs_{1};
+    RefCount refs_;
     std::unique_ptr<AddinConnection> connection_;
 };
 
@@ -291,12 +278,8 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const long n = --refs_;
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override { return refs_.Release(this); }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
@@ -319,7 +302,7 @@ public:
     }
 
 private:
-    std::atomic<long> refs_{1};
+    RefCount refs_;
     int host_;
 };
 

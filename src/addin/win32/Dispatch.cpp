@@ -157,4 +157,12 @@ Ref<IDispatch> ObjectOf(const VARIANT& in) {
     return object;
 }
 
+HRESULT IdsOfNames(std::span<const NamedMember> members, LPOLESTR* names, UINT count, DISPID* ids) {
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    for (const auto& m : members)
+        if (names[0] && _wcsicmp(names[0], m.name) == 0) ids[0] = m.id;
+    return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
+}
+
 }  // namespace ardeko::addin::win32

@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <atomic>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +42,32 @@ public:
 private:
     T* p_ = nullptr;
 };
+
+// The reference count of one of our COM objects, which deletes itself at its last Release:
+//   ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
+//   ULONG STDMETHODCALLTYPE Release() override { return refs_.Release(this); }
+class RefCount {
+public:
+    ULONG Add() { return static_cast<ULONG>(++n_); }
+    template <class T>
+    ULONG Release(T* self) {
+        const long n = --n_;
+        if (n == 0) delete self;
+        return static_cast<ULONG>(n);
+    }
+
+private:
+    std::atomic<long> n_{1};
+};
+
+// A member that late-bound callers find by name.
+struct NamedMember {
+    const wchar_t* name;
+    DISPID id;
+};
+// GetIDsOfNames over a fixed list: names are found without regard to case, as the hosts' script
+// languages call them; named arguments are not offered.
+HRESULT IdsOfNames(std::span<const NamedMember> members, LPOLESTR* names, UINT count, DISPID* ids);
 
 // A VARIANT that clears itself.
 struct Variant : VARIANT {

@@ -69,29 +69,22 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const long n = --refs_;
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override { return refs_.Release(this); }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (count) *count = 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (count == 0 || !names || !ids) return E_INVALIDARG;
-        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        if (_wcsicmp(names[0], L"Click") != 0) return DISP_E_UNKNOWNNAME;
-        ids[0] = kClickDispId;
-        return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+        static constexpr NamedMember members[] = {{L"Click", kClickDispId}};
+        return IdsOfNames(members, names, count, ids);
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) override;
 
 private:
-    std::atomic<long> refs_{1};
+    RefCount refs_;
     host::CommandBarControl::ClickHandler handler_;
 };
 
