@@ -22,6 +22,10 @@ namespace wt = ardeko::win32;
 // A full resync of the shown windows is cheap, a repaint is not: during a run the pump
 // processes messages on every call but redraws the forms at most this often.
 constexpr auto kSyncInterval = std::chrono::milliseconds(15);
+// How long one DoEvents may go on handling messages. A timer whose handler outlasts its own
+// period (the host's or anyone's) keeps the queue from ever running empty; the work that
+// called DoEvents must still go on.
+constexpr auto kPumpSlice = std::chrono::milliseconds(50);
 
 constexpr int kBoxButtonId = 1000;  // the styled box's buttons: 1001, 1002, ...
 constexpr int kBoxPromptId = 999;
@@ -421,16 +425,19 @@ bool Win32Ui::PreTranslate(MSG& msg) {
 }
 
 void Win32Ui::DoEvents() {
-    if (std::chrono::steady_clock::now() - lastSync_ >= kSyncInterval) SyncAll();
+    const auto start = std::chrono::steady_clock::now();
+    if (start - lastSync_ >= kSyncInterval) SyncAll();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        if (PreTranslate(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (!PreTranslate(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (std::chrono::steady_clock::now() - start >= kPumpSlice) return;
     }
 }
 
