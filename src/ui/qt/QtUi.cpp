@@ -23,6 +23,7 @@
 #include <utility>
 
 #include "ui/Form.h"
+#include "ui/ModalScope.h"
 #include "ui/StandardButtons.h"
 #include "ui/qt/FormWindow.h"
 #include "ui/qt/QtText.h"
@@ -314,20 +315,10 @@ void QtUi::ShowModal(Form& form) {
     QWidget* owner = form.Owner() ? WindowOf(*form.Owner()) : nullptr;
     FormWindow window(form, *this, owner);
     QEventLoop loop;
-    auto saved = std::exchange(form.Unloaded, [&] {
+    const ModalScope<FormWindow> scope(windows_, window, form, [&] {
         window.hide();
         loop.quit();
     });
-    windows_.push_back(&window);
-    struct Leave {
-        QtUi& ui;
-        Form& form;
-        std::function<void()>& saved;
-        ~Leave() {
-            ui.windows_.pop_back();
-            form.Unloaded = std::move(saved);
-        }
-    } leave{*this, form, saved};
 
     window.Sync();
     window.setWindowModality(Qt::ApplicationModal);

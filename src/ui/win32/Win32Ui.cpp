@@ -10,6 +10,7 @@
 
 #include "platform/win32/WinText.h"
 #include "ui/Form.h"
+#include "ui/ModalScope.h"
 #include "ui/StandardButtons.h"
 #include "ui/win32/FormWindow.h"
 
@@ -371,22 +372,12 @@ void Win32Ui::ShowModal(Form& form) {
     if (!owner) owner = OwnerWindow();
     FormWindow window(form, *this, owner);
     bool done = false;
-    auto saved = std::exchange(form.Unloaded, [&] {
+    const ModalScope<FormWindow> scope(windows_, window, form, [&] {
         done = true;
         // Enabled again before ours hides, so that the owner gets the activation back.
         if (owner) EnableWindow(owner, TRUE);
         ShowWindow(window.hwnd(), SW_HIDE);
     });
-    windows_.push_back(&window);
-    struct Leave {
-        Win32Ui& ui;
-        Form& form;
-        std::function<void()>& saved;
-        ~Leave() {
-            ui.windows_.pop_back();
-            form.Unloaded = std::move(saved);
-        }
-    } leave{*this, form, saved};
 
     window.Sync();
     Center(window.hwnd(), owner);
