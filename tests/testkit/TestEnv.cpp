@@ -26,9 +26,8 @@ void TestEnv::ConnectHost(std::shared_ptr<host::Application> app, std::int16_t l
     InitProductTexts();
 }
 
-std::shared_ptr<FakeApplication> TestEnv::ConnectHost(const std::string& name, const std::string& version, std::int16_t lang) {
-    auto app = std::make_shared<FakeApplication>();
-    app->name = name, app->version = version;
+std::shared_ptr<FakeOfficeHost> TestEnv::ConnectHost(const std::string& name, const std::string& version, std::int16_t lang) {
+    auto app = std::make_shared<FakeOfficeHost>(name, version);
     ConnectHost(app, lang);
     return app;
 }
