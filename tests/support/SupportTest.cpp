@@ -133,8 +133,7 @@ TEST(ReadRegValue, UnexpectedErrorIsShownEvenUnaskedAndTheKeyClosed) {
     RegValue result = kBefore;
     EXPECT_FALSE(ReadRegValue(HKLM, kKey, "Doku", REG_SZ_, result, false));
     EXPECT_TRUE(result == kBefore && throwing.openHandles == 0);
-    ASSERT_EQ(env.ui.systemBoxes.size(), 1u);
-    EXPECT_EQ(env.ui.systemBoxes[0].text, "Fehler bei Eintrag lesen: Speicher voll");
+    EXPECT_EQ(env.SystemBoxes(), "|48|Fehler bei Eintrag lesen: Speicher voll\n");
 }
 
 using Handles = std::vector<platform::ProcessHandle>;
@@ -181,9 +180,7 @@ TEST(OpenDocument, OpensMaximizedAndReportsOnlyAFailedLaunch) {
         env.shell.execResult = {instApp, 0};
         OpenDocument("https://www.example.org");
         EXPECT_EQ(LastLaunch(env.shell), "https://www.example.org|-|/windows|3");
-        std::string shown = "beeps " + std::to_string(env.ui.beeps);
-        for (const auto& b : env.ui.systemBoxes) shown += "|" + b.text + "|" + b.title + "|" + std::to_string(b.flags);
-        EXPECT_EQ(shown, instApp < 32 ? "beeps 1|Client konnte nicht gestartet werden...|!!! Problem !!!|64" : "beeps 0");
+        EXPECT_EQ(std::to_string(env.ui.beeps) + " " + env.SystemBoxes(), instApp < 32 ? "1 !!! Problem !!!|64|Client konnte nicht gestartet werden...\n" : "0 ");
     }
 }
 
@@ -285,10 +282,7 @@ TEST(TranslateForm, TakesTheLanguagesPartOfEachFourPartTag) {
         EXPECT_EQ(f.Texts(), texts);
         EXPECT_EQ(f.btnHelp.SoundClick + "|" + f.btnHelp.SoundHover, env.shell.programFolder + "/Click.wav|" + env.shell.programFolder + "/Hover.wav");
         EXPECT_EQ(f.MousePointer, ui::MousePointerDefault);
-        ASSERT_EQ(env.ui.systemBoxes.size(), 1u);
-        const auto& box = env.ui.systemBoxes[0];
-        EXPECT_EQ(std::to_string(env.ui.beeps) + " beep|" + box.text + "|" + box.title + "|" + std::to_string(box.flags),
-                  "1 beep|Please check translation settings: (F: frmSample, C: btnTwo)\r\n\r\n"
-                  "(Msg logged, send LOG file to Tamrel...)|An Tamrel:|16");
+        EXPECT_EQ(std::to_string(env.ui.beeps) + " " + env.SystemBoxes(), "1 An Tamrel:|16|Please check translation settings: "
+                  "(F: frmSample, C: btnTwo)\r\n\r\n(Msg logged, send LOG file to Tamrel...)\n");
     }
 }

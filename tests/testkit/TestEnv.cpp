@@ -1,5 +1,7 @@
 #include "testkit/TestEnv.h"
 
+#include <fmt/format.h>
+
 #include <filesystem>
 
 #include "platform/posix/PosixPorts.h"
@@ -30,6 +32,18 @@ std::shared_ptr<FakeOfficeHost> TestEnv::ConnectHost(const std::string& name, co
     auto app = std::make_shared<FakeOfficeHost>(name, version);
     ConnectHost(app, lang);
     return app;
+}
+
+std::string TestEnv::SystemBoxes() const {
+    std::string s;
+    for (const auto& b : ui.systemBoxes) s += fmt::format("{}|{}|{}\n", b.title, b.flags, b.text);
+    return s;
+}
+
+std::string TestEnv::StyledBoxes() const {
+    std::string s;
+    for (const auto& b : ui.styledBoxes) s += fmt::format("{}|{}|{}\n", b.title, b.flags, b.prompt);
+    return s;
 }
 
 }  // namespace ardeko::testkit

@@ -25,6 +25,10 @@ public:
     // A stand-in host of this name and version (build 4266).
     std::shared_ptr<FakeOfficeHost> ConnectHost(const std::string& name, const std::string& version = "16.0", std::int16_t lang = 0);
 
+    // The message boxes shown so far, one a line: "title|flags|text" (the styled ones' prompt).
+    std::string SystemBoxes() const;
+    std::string StyledBoxes() const;
+
     ui::HeadlessUi ui;
     FakeSettings settings;
     FakeRegistry registry;
