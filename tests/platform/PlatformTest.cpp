@@ -1,20 +1,13 @@
 // The ports of this system: the Linux ones against the real machine (files, environment variables set
 // for one test, the root-only ways to make the file system fail for real), and the wildcard match.
-#include <fcntl.h>
 #include <locale.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
 #include <functional>
 #include <map>
-#include <optional>
-#include <sstream>
 #include <thread>
 
 #include "platform/posix/PosixCommon.h"
@@ -30,8 +23,8 @@ using namespace std::string_literals;
 
 namespace {
 
-void WriteFile(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
-std::string ReadFile(const std::string& path) { return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str(); }
+using ardeko::testkit::ReadFile;
+using ardeko::testkit::WriteFile;
 
 // Sets (or, with nothing, unsets) an environment variable for the lifetime of the object.
 struct ScopedEnv {

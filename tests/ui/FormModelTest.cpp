@@ -40,8 +40,7 @@ TEST(FormModel, ModalShowLoadsOnceClosesWhatTheScriptLeftOpenAndClicksOnlyEnable
         }
     };
     f.ShowModal();
-    EXPECT_EQ(f.clicks, 1);
-    EXPECT_EQ(f.loads, 1);
+    EXPECT_EQ(std::tie(f.clicks, f.loads), std::make_tuple(1, 1));
     EXPECT_FALSE(f.Loaded());
     EXPECT_EQ(f.TextWidth("Größe\r\nab"), 5 * ui.charWidth);  // code points of the widest line
 }
