@@ -84,10 +84,8 @@ class PosixFileSystemTest : public ::testing::Test {
 protected:
     // A file with this mode, last written in June 2008 and last read in January 2009.
     void Make(const std::string& name, const std::string& content, mode_t mode = 0640) {
-        WriteFile(dir / name, content);
+        ardeko::testkit::MakeFile(dir / name, content, Local(kJune2008), Local(kJan2009));
         chmod((dir / name).c_str(), mode);
-        const timespec times[2] = {{kJan2009, 0}, {kJune2008, 0}};
-        utimensat(AT_FDCWD, (dir / name).c_str(), times, 0);
     }
     // Whether a file still (or now) has the content, mode and last-write time Make gave it.
     void ExpectMade(const std::string& name, const std::string& content) {
