@@ -3,6 +3,7 @@
 #include "about/About.h"
 #include "about/dlgInfo.h"
 #include "support/Identity.h"
+#include "support/Version.h"
 #include "testkit/TestEnv.h"
 
 namespace ardeko::testkit {
@@ -55,6 +56,7 @@ TEST(InfoTest, TextsLayoutAndButtonsPerLanguage) {
         const bool en = lang == 1;
         EXPECT_EQ(d->Caption, (lang ? "Veltrano Archiving Wizard v3.00" : "Veltrano Archivierungs-Assistent v3.00") + GetBuildText());
         EXPECT_EQ(d->XPForm.Caption, d->Caption);
+        EXPECT_EQ(BuildTextFor(0) + BuildTextFor(1234), ", Build 1234");  // only a non-zero revision shows
         EXPECT_EQ(d->lblProdukt.Caption, lang ? "Archiving Wizard v3.00" : "Archivierungs-Assistent v3.00");
         EXPECT_EQ(d->lblCR.Caption, "Copyright © 2031 Veltrano Publishing");
         EXPECT_EQ(d->lblProg1.Caption, en ? "Programing && Documentation" : "Programmierung && Dokumentation");

@@ -1,17 +1,10 @@
 #pragma once
 // What the engine and run tests share: files with chosen dates, the tree and the protocol read
 // back, and a loaded wizard over a faulty file system with scripted answers to its questions.
-#include <fcntl.h>
 #include <fmt/format.h>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <ctime>
 #include <deque>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "archive/FileWalk.h"
@@ -31,26 +24,6 @@ using platform::LocalDateTime;
 inline const bool kUtf8Environment = setenv("LC_ALL", "C.UTF-8", 1) == 0;
 
 inline LocalDateTime Date(int y, int mo, int d, int h = 10, int mi = 0, int s = 0) { return {y, mo, d, h, mi, s}; }
-
-// A file with this content, last written at `written` and read at `read` (local times, read
-// defaults to written); folders created as needed.
-inline void MakeFile(const std::string& path, const std::string& content, const LocalDateTime& written,
-                     std::optional<LocalDateTime> read = {}) {
-    auto toTimespec = [](const LocalDateTime& t) {
-        std::tm p{.tm_sec = t.second, .tm_min = t.minute, .tm_hour = t.hour, .tm_mday = t.day, .tm_mon = t.month - 1,
-                  .tm_year = t.year - 1900, .tm_isdst = -1};
-        return timespec{std::mktime(&p), 0};
-    };
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-    const timespec times[2] = {toTimespec(read.value_or(written)), toTimespec(written)};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
-}
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Every file and link below `folder` (links not followed), relative, sorted, joined by ", ".
 inline std::string Tree(const std::string& folder) {
@@ -113,7 +86,7 @@ protected:
     FaultyFileSystem faulty{*real};
     TestEnv env{&faulty};
     std::string root = env.dir / "Daten";
-    std::shared_ptr<FakeApplication> app;
+    std::shared_ptr<FakeOfficeHost> app;
     RecordingWizard dlg;
     // Answers to the message dialog frmMsgBoxEx, taken in turn: the button (1 to 3), plus 256 when
     // "don't ask again" is to be ticked; and the questions asked. A question without an answer

@@ -1,11 +1,7 @@
 // The manual and the man page as a user gets them: installed with `cmake --install`, found by
 // "Hilfe" for every host and language, and the man page rendered by man(1).
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -15,6 +11,7 @@
 #include "testkit/TempDir.h"
 
 namespace fs = std::filesystem;
+using ardeko::testkit::ReadFile;
 
 namespace {
 
@@ -47,11 +44,6 @@ std::vector<std::string> Lines(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Clicks "Hilfe" for every host and language with the probe at `probe`, with empty settings and

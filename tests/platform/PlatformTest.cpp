@@ -1,20 +1,13 @@
 // The ports of this system: the Linux ones against the real machine (files, environment variables set
 // for one test, the root-only ways to make the file system fail for real), and the wildcard match.
-#include <fcntl.h>
 #include <locale.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
 #include <functional>
 #include <map>
-#include <optional>
-#include <sstream>
 #include <thread>
 
 #include "platform/posix/PosixCommon.h"
@@ -30,8 +23,8 @@ using namespace std::string_literals;
 
 namespace {
 
-void WriteFile(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
-std::string ReadFile(const std::string& path) { return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str(); }
+using ardeko::testkit::ReadFile;
+using ardeko::testkit::WriteFile;
 
 // Sets (or, with nothing, unsets) an environment variable for the lifetime of the object.
 struct ScopedEnv {
@@ -91,10 +84,8 @@ class PosixFileSystemTest : public ::testing::Test {
 protected:
     // A file with this mode, last written in June 2008 and last read in January 2009.
     void Make(const std::string& name, const std::string& content, mode_t mode = 0640) {
-        WriteFile(dir / name, content);
+        ardeko::testkit::MakeFile(dir / name, content, Local(kJune2008), Local(kJan2009));
         chmod((dir / name).c_str(), mode);
-        const timespec times[2] = {{kJan2009, 0}, {kJune2008, 0}};
-        utimensat(AT_FDCWD, (dir / name).c_str(), times, 0);
     }
     // Whether a file still (or now) has the content, mode and last-write time Make gave it.
     void ExpectMade(const std::string& name, const std::string& content) {

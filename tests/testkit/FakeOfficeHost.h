@@ -104,7 +104,7 @@ struct FakeOfficeHost : host::Application, Failing {
         if (name.find("Word") != std::string::npos) normalTemplate = std::make_shared<FakeTemplate>();
         *commandBars->changed = [t = normalTemplate] { if (t) t->saved = false; };
     }
-    std::string name, version, build = "8169";
+    std::string name, version, build = "4266";
     std::shared_ptr<FakeControl> commandBars = std::make_shared<FakeControl>();
     std::shared_ptr<FakeTemplate> normalTemplate;
 

@@ -11,9 +11,8 @@
 #include <tuple>
 #include <vector>
 
-#include "archive/FileWalk.h"
 #include "platform/Clock.h"
-#include "platform/OfficeHost.h"
+#include "archive/FileWalk.h"
 #include "platform/Registry.h"
 #include "platform/Settings.h"
 #include "platform/Shell.h"
@@ -95,13 +94,11 @@ public:
     void SetDword(std::uint32_t hive, const std::string& key, const std::string& name, std::uint32_t v) {
         keys_[Id(hive, key)][Lower(name)] = {platform::REG_DWORD_, std::string(reinterpret_cast<const char*>(&v), 4)};
     }
-    long openError = 0;  // when non-zero, every open fails with this code
     std::vector<std::tuple<std::uint32_t, std::string, std::uint32_t>> opens;  // hive, key, access
     int openHandles = 0;
 
     long OpenKeyEx(std::uint32_t hive, const std::string& subKey, std::uint32_t access, platform::RegHandle& out) override {
         opens.emplace_back(hive, subKey, access);
-        if (openError != 0) return openError;
         if (!keys_.count(Id(hive, subKey))) return platform::ERROR_FILE_NOT_FOUND_;
         handles_[out = next_++] = Id(hive, subKey);
         ++openHandles;
@@ -134,25 +131,6 @@ private:
     std::map<std::string, std::map<std::string, std::pair<std::uint32_t, std::string>>> keys_;  // "hive\\lower(key)" -> values
     std::map<platform::RegHandle, std::string> handles_;
     platform::RegHandle next_ = 1;
-};
-
-// A host Application whose members can be told to fail: an empty value cannot be read. It has
-// no command bars and no normal template.
-class FakeApplication : public host::Application {
-public:
-    std::optional<std::string> name = "Microsoft Word", version = "16.0", build = "4266";
-
-    std::string Name() override { return Need(name, "Name"); }
-    std::string Version() override { return Need(version, "Version"); }
-    std::string Build() override { return Need(build, "Build"); }
-    std::shared_ptr<host::CommandBars> GetCommandBars() override { throw host::HostError("CommandBars not available"); }
-    std::shared_ptr<host::Template> NormalTemplate() override { throw host::HostError("NormalTemplate not available"); }
-
-private:
-    static std::string Need(const std::optional<std::string>& v, const char* what) {
-        if (!v) throw host::HostError(std::string(what) + " cannot be read");
-        return *v;
-    }
 };
 
 }  // namespace ardeko::testkit

@@ -1,5 +1,7 @@
 #include "testkit/TestEnv.h"
 
+#include <fmt/format.h>
+
 #include <filesystem>
 
 #include "platform/posix/PosixPorts.h"
@@ -26,11 +28,22 @@ void TestEnv::ConnectHost(std::shared_ptr<host::Application> app, std::int16_t l
     InitProductTexts();
 }
 
-std::shared_ptr<FakeApplication> TestEnv::ConnectHost(const std::string& name, const std::string& version, std::int16_t lang) {
-    auto app = std::make_shared<FakeApplication>();
-    app->name = name, app->version = version;
+std::shared_ptr<FakeOfficeHost> TestEnv::ConnectHost(const std::string& name, const std::string& version, std::int16_t lang) {
+    auto app = std::make_shared<FakeOfficeHost>(name, version);
     ConnectHost(app, lang);
     return app;
+}
+
+std::string TestEnv::SystemBoxes() const {
+    std::string s;
+    for (const auto& b : ui.systemBoxes) s += fmt::format("{}|{}|{}\n", b.title, b.flags, b.text);
+    return s;
+}
+
+std::string TestEnv::StyledBoxes() const {
+    std::string s;
+    for (const auto& b : ui.styledBoxes) s += fmt::format("{}|{}|{}\n", b.title, b.flags, b.prompt);
+    return s;
 }
 
 }  // namespace ardeko::testkit

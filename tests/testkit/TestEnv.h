@@ -6,6 +6,7 @@
 
 #include "platform/Ports.h"
 #include "support/Module.h"
+#include "testkit/FakeOfficeHost.h"
 #include "testkit/Fakes.h"
 #include "testkit/TempDir.h"
 #include "ui/HeadlessUi.h"
@@ -21,8 +22,12 @@ public:
     // Makes `app` the connected host (as the connection event would) and recomputes the
     // product texts for `lang`.
     void ConnectHost(std::shared_ptr<host::Application> app, std::int16_t lang = 0);
-    // A stand-in host of this name and version.
-    std::shared_ptr<FakeApplication> ConnectHost(const std::string& name, const std::string& version = "16.0", std::int16_t lang = 0);
+    // A stand-in host of this name and version (build 4266).
+    std::shared_ptr<FakeOfficeHost> ConnectHost(const std::string& name, const std::string& version = "16.0", std::int16_t lang = 0);
+
+    // The message boxes shown so far, one a line: "title|flags|text" (the styled ones' prompt).
+    std::string SystemBoxes() const;
+    std::string StyledBoxes() const;
 
     ui::HeadlessUi ui;
     FakeSettings settings;

@@ -11,28 +11,8 @@
 #include "support/Help.h"
 #include "support/Identity.h"
 #include "support/Module.h"
+#include "testkit/FakeOfficeHost.h"
 #include "ui/HeadlessUi.h"
-
-namespace {
-
-class NamedHost : public ardeko::host::Application {
-public:
-    explicit NamedHost(std::string name) : name_(std::move(name)) {}
-    std::string Name() override { return name_; }
-    std::string Version() override { return "16.0"; }
-    std::string Build() override { return "0.0"; }
-    std::shared_ptr<ardeko::host::CommandBars> GetCommandBars() override {
-        throw ardeko::host::HostError("no command bars");
-    }
-    std::shared_ptr<ardeko::host::Template> NormalTemplate() override {
-        throw ardeko::host::HostError("no templates");
-    }
-
-private:
-    std::string name_;
-};
-
-}  // namespace
 
 int main() {
     using namespace ardeko;
@@ -44,7 +24,7 @@ int main() {
     for (const char* name : {"Microsoft Word", "Microsoft Excel", "Microsoft PowerPoint", "Microsoft Access",
                              "Microsoft Outlook", "Microsoft FrontPage", "Notepad"}) {
         for (std::int16_t lang : {0, 1}) {
-            Module().HostApp = std::make_shared<NamedHost>(name);
+            Module().HostApp = std::make_shared<testkit::FakeOfficeHost>(name, "16.0");
             Module().CurrLang = lang;
             InitProductTexts();
             ui.styledBoxes.clear();
