@@ -79,10 +79,16 @@ public:
         steps_.push_back(std::move(step));
         return *this;
     }
-    void Start() {
+    // A step that acts at once, and one that waits until `ready` before it acts.
+    Script& Do(std::function<void()> act) { return When([] { return true; }, std::move(act)); }
+    Script& When(std::function<bool()> ready, std::function<void()> act) {
+        return Then([ready = std::move(ready), act = std::move(act)] { return ready() && (act(), true); });
+    }
+    Script& Start() {
         current_ = this;
         since_ = std::chrono::steady_clock::now();
         timer_ = SetTimer(nullptr, 0, 5, &Script::Tick);
+        return *this;
     }
     bool Done() const { return steps_.empty(); }
     ~Script() {
@@ -256,17 +262,9 @@ protected:
     // before the first move, the run would end as one that found nothing. Counting the tree
     // takes longer than the timer's period, so this also shows that the run goes on while a
     // timer keeps the message queue full.
-    void StartRealRun(Script& script) {
-        script.Then(WizardShown)
-            .Then([] {
-                Click("cbTest");
-                return true;
-            })
-            .Then([] {
-                if (Ticked("cbTest")) return false;
-                Click("btnDoIt");
-                return true;
-            })
+    Script& StartRealRun(Script& script) {
+        return script.When(WizardShown, [] { Click("cbTest"); })
+            .When([] { return !Ticked("cbTest"); }, [] { Click("btnDoIt"); })
             .Then([this, seen = std::make_shared<std::set<std::string>>()] {
                 if (const std::string now = Text("lblStatus"); !now.empty()) seen->insert(now);
                 return seen->size() >= 3 && MovedAndLeft().first > 0;
@@ -296,59 +294,50 @@ protected:
 TEST_F(Win32Renderer, TestRunFromTheRunButtonEndsWithTheSummaryBoxAndThenTheProtocol) {
     MakeFile(root / "a.doc", 2005);
     MakeFile(root / "neu.doc");
-    std::string summary, buttons, status;
+    std::string summary, buttons;
     Script script;
-    script.Then(WizardShown)
-        .Then([&] {
-            EXPECT_EQ(Text("lblSourcePath"), root.str());
-            EXPECT_EQ(TextColour(ActiveWindow(), Ctl("lblSourcePath")), RGB(0, 0, 255));
-            EXPECT_EQ(TextColour(ActiveWindow(), Ctl("lblStatus")), RGB(255, 0, 0));
-            // The list lies inside its frame on the screen.
-            RECT list{}, frame{}, both{};
-            GetWindowRect(Ctl("lstFileTypes"), &list);
-            GetWindowRect(Ctl("frFileTypes"), &frame);
-            UnionRect(&both, &list, &frame);
-            EXPECT_TRUE(EqualRect(&both, &frame));
-            EXPECT_TRUE(Ticked("cbTest"));
-            Click("btnDoIt");
-            return true;
-        })
+    script
+        .When(WizardShown,
+              [&] {
+                  EXPECT_EQ(Text("lblSourcePath"), root.str());
+                  EXPECT_EQ(TextColour(ActiveWindow(), Ctl("lblSourcePath")), RGB(0, 0, 255));
+                  EXPECT_EQ(TextColour(ActiveWindow(), Ctl("lblStatus")), RGB(255, 0, 0));
+                  // The list lies inside its frame on the screen.
+                  RECT list{}, frame{}, both{};
+                  GetWindowRect(Ctl("lstFileTypes"), &list);
+                  GetWindowRect(Ctl("frFileTypes"), &frame);
+                  UnionRect(&both, &list, &frame);
+                  EXPECT_TRUE(EqualRect(&both, &frame));
+                  EXPECT_TRUE(Ticked("cbTest"));
+                  Click("btnDoIt");
+              })
         .Then(AnswerBox(summary, Press(VK_RETURN), &buttons))
-        .Then([&] {
-            if (!WizardShown()) return false;
-            status = Text("lblStatus") + " " + Text("btnDoIt");
+        .When(WizardShown, [] {
+            EXPECT_EQ(Text("lblStatus") + " " + Text("btnDoIt"), "Fertig... Archivieren!");
             CloseBox(ActiveWindow());
-            return true;
         });
     RunWizard(script);
     EXPECT_EQ(summary, "Testlauf abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert...");
     EXPECT_EQ(buttons, "OK|");
-    EXPECT_EQ(status, "Fertig... Archivieren!");
     EXPECT_EQ(gShell->opened, std::vector<std::string>{ArchiveProtocolPath()});
     EXPECT_EQ(MovedAndLeft(), std::make_pair(0, 2));  // a test run moves nothing
 }
 
 TEST_F(Win32Renderer, StoppDuringARunOverALargeTreeEndsItAfterTheFileInHand) {
     MakeTree();
-    std::string captionWhileRunning, summary, statusAfter;
+    std::string summary;
     Script script;
-    StartRealRun(script);
-    script
-        .Then([&] {
-            captionWhileRunning = Text("btnDoIt");
+    StartRealRun(script)
+        .Do([] {
+            EXPECT_EQ(Text("btnDoIt"), "Stopp!");
             Click("btnDoIt");
-            return true;
         })
         .Then(AnswerBox(summary, Press(VK_ESCAPE)))  // an OK-only box: Escape answers it too
-        .Then([&] {
-            if (!WizardShown()) return false;
-            statusAfter = Text("lblStatus");
+        .When(WizardShown, [] {
+            EXPECT_EQ(Text("lblStatus"), "Abgebrochen...");
             Click("btnCancel");
-            return true;
         });
     RunWizard(script);
-    EXPECT_EQ(captionWhileRunning, "Stopp!");
-    EXPECT_EQ(statusAfter, "Abgebrochen...");
     ExpectStoppedPartWay(summary);
     std::ifstream protocol(fs::path(Wide(ArchiveProtocolPath())), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(protocol), {}};
@@ -358,90 +347,57 @@ TEST_F(Win32Renderer, StoppDuringARunOverALargeTreeEndsItAfterTheFileInHand) {
 TEST_F(Win32Renderer, TheCloseBoxDuringARunStopsItAndClosesTheWindowOnceItHasEnded) {
     MakeTree();
     std::string summary;
-    bool hiddenWhileRunning = false;
     HWND wizard = nullptr;
     Script script;
-    StartRealRun(script);
-    script
-        .Then([&] {
-            wizard = ActiveWindow();
-            CloseBox(wizard);
-            return true;
-        })
-        .Then([&] {
-            if (IsWindowVisible(wizard)) return false;
-            hiddenWhileRunning = Text("btnDoIt") == "Stopp!";
-            return true;
-        })
+    StartRealRun(script)
+        .Do([&] { CloseBox(wizard = ActiveWindow()); })
+        .When([&] { return !IsWindowVisible(wizard); }, [] { EXPECT_EQ(Text("btnDoIt"), "Stopp!"); })  // still running
         .Then(AnswerBox(summary, ClickButton(1)));
     RunWizard(script);
-    EXPECT_TRUE(hiddenWhileRunning);
     ExpectStoppedPartWay(summary);
 }
 
 TEST_F(Win32Renderer, ListEntriesDropDownsAndOptionsAnswerTheUsersInputOncePerAction) {
-    int userTicks = 0, monthBefore = -1, monthAfter = -1;
-    bool monthFolders = false, yearFolders = true;
+    int userTicks = 0, month = -1;
     std::vector<std::string> seen;  // the ticks after each action
     const auto ticks = [] {
         std::string s;
         for (const auto& entry : Model<ui::CheckListBox>("lstFileTypes").Items) s += entry.Selected ? '1' : '0';
         return s;
     };
-    const Script::Step changed = [&] {
-        if (ticks() == seen.back()) return false;
-        seen.push_back(ticks());
-        return true;
-    };
+    const auto changed = [&] { return ticks() != seen.back() && (seen.push_back(ticks()), true); };
     Script script;
-    script.Then(WizardShown).Then([&] {
+    script.When(WizardShown, [&] {
         auto& list = Model<ui::CheckListBox>("lstFileTypes");
-        list.ItemCheck = [&userTicks, rules = list.ItemCheck](int i) {
-            ++userTicks;
-            rules(i);
-        };
+        list.ItemCheck = [&userTicks, rules = list.ItemCheck](int i) { ++userTicks, rules(i); };
         seen.push_back(ticks());
-        return true;
     });
     // Clicks on "all files" and on documents, each seen on the model before the next action.
-    for (int row : {2, 0})
-        script
-            .Then([row] {
-                ClickEntry(Ctl("lstFileTypes"), row);
-                return true;
-            })
-            .Then(changed);
+    for (int row : {2, 0}) script.Do([row] { ClickEntry(Ctl("lstFileTypes"), row); }).Then(changed);
     script
-        .Then([] {
-            HWND list = Ctl("lstFileTypes");
-            SetFocus(list);
-            SendMessageW(list, LB_SETCURSEL, 2, 0);
-            Key(list, VK_SPACE);
-            return true;
+        .Do([] {
+            SetFocus(Ctl("lstFileTypes"));
+            SendMessageW(Ctl("lstFileTypes"), LB_SETCURSEL, 2, 0);
+            Key(Ctl("lstFileTypes"), VK_SPACE);
         })
         .Then(changed)
-        .Then([&] {
-            monthBefore = Model<ui::ComboList>("clMonth").ListIndex;
+        .Do([&] {
+            month = Model<ui::ComboList>("clMonth").ListIndex;
             SetFocus(Ctl("clMonth"));
-            Key(Ctl("clMonth"), monthBefore > 0 ? VK_UP : VK_DOWN);
+            Key(Ctl("clMonth"), month > 0 ? VK_UP : VK_DOWN);
             Click("obYearMonth");
-            return true;
         })
-        .Then([&] {
-            monthAfter = Model<ui::ComboList>("clMonth").ListIndex;
-            if (monthAfter == monthBefore || !Model<ui::OptionButton>("obYearMonth").Value) return false;
-            monthFolders = Ticked("obYearMonth");
-            yearFolders = Ticked("obYear");
-            Click("btnCancel");
-            return true;
-        });
+        .When([&] { return Model<ui::ComboList>("clMonth").ListIndex != month && Model<ui::OptionButton>("obYearMonth").Value; },
+              [&] {
+                  EXPECT_EQ(Model<ui::ComboList>("clMonth").ListIndex, month > 0 ? month - 1 : 1);
+                  EXPECT_TRUE(Ticked("obYearMonth"));
+                  EXPECT_FALSE(Ticked("obYear"));
+                  Click("btnCancel");
+              });
     RunWizard(script);
     // Word: documents, templates, all files. All files excludes the others and back again.
     EXPECT_EQ(seen, (std::vector<std::string>{"100", "001", "100", "001"}));
     EXPECT_EQ(userTicks, 3);  // the rules' own changes never came back as clicks
-    EXPECT_EQ(monthAfter, monthBefore > 0 ? monthBefore - 1 : 1);
-    EXPECT_TRUE(monthFolders);
-    EXPECT_FALSE(yearFolders);
 }
 
 TEST_F(Win32Renderer, MessageDialogAnswersEscapeEnterTheCheckBoxTheCloseBoxAndADoubleClickOnTheForm) {
@@ -454,24 +410,20 @@ TEST_F(Win32Renderer, MessageDialogAnswersEscapeEnterTheCheckBoxTheCloseBoxAndAD
         {"close box", &CloseBox, 2},  // closed another way: the result the previous dialog left
     };
     for (const auto& [what, answer, result] : cases) {
-        std::string title, captions;
+        std::string shown;
         Script script;
-        script.Then([&] {
-            if (!ShownForm<frmMsgBoxEx>()) return false;
-            title = Text(ActiveWindow());
+        script.When([] { return ShownForm<frmMsgBoxEx>() != nullptr; }, [&] {
+            shown = Text(ActiveWindow()) + ": ";
             for (const char* b : {"btn1", "btn2", "btn3", "btnHelp", "cbDontShow"})
-                captions += IsWindowVisible(Ctl(b)) ? Text(b) + "|" : "";
+                shown += IsWindowVisible(Ctl(b)) ? Text(b) + "|" : "";
             answer(ActiveWindow());
-            return true;
         });
         script.Start();
         EXPECT_EQ(MsgBoxEx("Datei ersetzen?", {"Ja", "Nein", "Abbrechen"}, true, 32, std::string("Frage & Antwort"),
                            std::nullopt, 1, 3),
                   result)
             << what;
-        EXPECT_TRUE(script.Done()) << what;
-        EXPECT_EQ(title, "Frage & Antwort") << what;
-        EXPECT_EQ(captions, "Ja|Nein|Abbrechen|Diese Meldung nicht mehr anzeigen|") << what;
+        EXPECT_EQ(shown, "Frage & Antwort: Ja|Nein|Abbrechen|Diese Meldung nicht mehr anzeigen|") << what;
     }
 }
 
@@ -487,8 +439,7 @@ TEST_F(Win32Renderer, StandardMessageBoxShowsGermanCaptionsAndAnswersKeysAndTheC
     for (const auto& [flags, answer, captions, result] : cases) {
         std::string buttons, prompt;
         Script script;
-        script.Then(AnswerBox(prompt, answer, &buttons));
-        script.Start();
+        script.Then(AnswerBox(prompt, answer, &buttons)).Start();
         EXPECT_EQ(MsgBoxStd("Zeile 1 & mehr\r\nZeile 2", flags, std::string("Titel")), result) << flags;
         EXPECT_EQ(buttons, captions) << flags;
         EXPECT_EQ(prompt, "Zeile 1 & mehr\r\nZeile 2") << flags;
