@@ -75,10 +75,7 @@ RecordingShell* gShell = nullptr;
 class Script {
 public:
     using Step = std::function<bool()>;
-    Script& Then(Step step) {
-        steps_.push_back(std::move(step));
-        return *this;
-    }
+    Script& Then(Step step) { return steps_.push_back(std::move(step)), *this; }
     // A step that acts at once, and one that waits until `ready` before it acts.
     Script& Do(std::function<void()> act) { return When([] { return true; }, std::move(act)); }
     Script& When(std::function<bool()> ready, std::function<void()> act) {
@@ -113,10 +110,7 @@ private:
         // A window that never comes, or one that the script should have closed and did not,
         // would leave a modal loop that nobody ends.
         if (now - s->since_ > std::chrono::seconds(30)) {
-            if (s->steps_.empty())
-                ADD_FAILURE() << "the script has ended, but its dialog is still up after 30 s";
-            else
-                ADD_FAILURE() << "step " << s->done_ + 1 << " of the script still waits after 30 s";
+            ADD_FAILURE() << s->done_ << " steps done, " << s->steps_.size() << " left; nothing moved for 30 s";
             std::fflush(nullptr);
             ExitProcess(1);
         }
@@ -130,21 +124,10 @@ private:
 };
 
 // The innermost shown window of this class: visible and not disabled by a modal one above it.
-struct WindowSearch {
-    const wchar_t* cls;
-    HWND found = nullptr;
-};
-BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<WindowSearch*>(lp);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (std::wstring(name) == s->cls && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) s->found = hwnd;
-    return s->found ? FALSE : TRUE;
-}
 HWND Shown(const wchar_t* cls) {
-    WindowSearch search{cls};
-    EnumThreadWindows(GetCurrentThreadId(), &VisitWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND w = FindWindowExW(nullptr, nullptr, cls, nullptr); w; w = FindWindowExW(nullptr, w, cls, nullptr))
+        if (IsWindowVisible(w) && IsWindowEnabled(w)) return w;
+    return nullptr;
 }
 
 HWND ActiveWindow() { return gUi->WindowOf(*ui::Form::ActiveForm()); }
@@ -166,9 +149,7 @@ HWND Ctl(const char* name) {
     return w;
 }
 template <class C>
-C& Model(const char* name) {
-    return dynamic_cast<C&>(*ui::Form::ActiveForm()->FindControl(name));
-}
+C& Model(const char* name) { return dynamic_cast<C&>(*ui::Form::ActiveForm()->FindControl(name)); }
 
 std::string Text(HWND w) {
     wchar_t buffer[2048] = {};
@@ -184,12 +165,8 @@ void CloseBox(HWND w) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }
 bool Ticked(const char* name) { return SendMessageW(Ctl(name), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 using Answer = std::function<void(HWND box)>;
-Answer Press(WPARAM key) {
-    return [key](HWND) { Key(GetFocus(), key); };
-}
-Answer ClickButton(int id) {
-    return [id](HWND box) { Click(GetDlgItem(box, 1000 + id)); };
-}
+Answer Press(WPARAM key) { return [key](HWND) { Key(GetFocus(), key); }; }
+Answer ClickButton(int id) { return [id](HWND box) { Click(GetDlgItem(box, 1000 + id)); }; }
 
 // A click on a list entry, where the user clicks it.
 void ClickEntry(HWND list, int row) {
