@@ -5,7 +5,6 @@
 // renderer does (the folder tree, the sounds).
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -34,22 +33,16 @@ QWidget* ShownWindow(const QString& name) {
 
 // Runs `step` inside the modal loop of the window with this name as soon as it is up. A window
 // that never comes ends the test program: a modal loop nobody closes would hang the suite.
-void WhenShown(const QString& name, std::function<void(QWidget*)> step) {
-    auto* timer = new QTimer;
-    auto waited = std::make_shared<int>(0);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, name, step, waited] {
-        if (QWidget* w = ShownWindow(name)) {
-            timer->stop();
-            timer->deleteLater();
-            step(w);
-        } else if ((*waited += 5) > 20000) {
+void WhenShown(const QString& name, std::function<void(QWidget*)> step, int waited = 0) {
+    QTimer::singleShot(5, [=] {
+        if (QWidget* w = ShownWindow(name)) return step(w);
+        if (waited > 20000) {
             ADD_FAILURE() << "window " << name.toStdString() << " never appeared";
             std::fflush(nullptr);
             std::_Exit(1);
         }
+        WhenShown(name, step, waited + 5);
     });
-    timer->start();
 }
 
 template <class W = QWidget>
