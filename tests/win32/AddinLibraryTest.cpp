@@ -9,11 +9,13 @@
 #include <string>
 
 #include "addin/Connect.h"
+#include "addin/win32/Dispatch.h"
 #include "platform/win32/WinText.h"
 
 namespace ardeko {
 namespace {
 
+using addin::win32::Ref;
 using win32::Wide;
 
 // The library as the build made it; under Wine the build tree is drive Z:.
@@ -82,51 +84,38 @@ protected:
     HRESULT(STDAPICALLTYPE* install)(BOOL, LPCWSTR) = nullptr;
 };
 
-TEST_F(AddinLibrary, EveryClassMakesObjectsWithTheThreeInterfacesOfOneIdentityAndCountsThem) {
+// How the stand-in hosts use the objects is checked there; here, the rest of the COM contract.
+TEST_F(AddinLibrary, EveryClassMakesObjectsOfOneIdentityAndCountsThem) {
     for (const auto& host : AddinHosts()) {
         SCOPED_TRACE(host.className);
         CLSID clsid{};
         ASSERT_EQ(CLSIDFromString(Wide(host.classId).c_str(), &clsid), S_OK);
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+        Ref<IClassFactory> factory;
+        ASSERT_EQ(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.out())), S_OK);
         EXPECT_EQ(canUnloadNow(), S_FALSE);  // the factory is alive
 
-        IUnknown* object = nullptr;
-        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object)), S_OK);
-        IUnknown* outer = reinterpret_cast<IUnknown*>(1);
-        EXPECT_EQ(factory->CreateInstance(outer, IID_IUnknown, reinterpret_cast<void**>(&outer)), CLASS_E_NOAGGREGATION);
-        factory->Release();
+        Ref<IUnknown> object;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(object.out())), S_OK);
+        void* aggregated = nullptr;
+        EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(1), IID_IUnknown, &aggregated), CLASS_E_NOAGGREGATION);
+        factory = Ref<IClassFactory>();
         EXPECT_EQ(canUnloadNow(), S_FALSE);  // the object is alive
 
         for (const IID* iid : {&IID_IDispatch, &kExtensibility, &kRibbonExtensibility}) {
-            IUnknown* face = nullptr;
-            ASSERT_EQ(object->QueryInterface(*iid, reinterpret_cast<void**>(&face)), S_OK);
-            IUnknown* identity = nullptr;
-            face->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity));
-            EXPECT_EQ(identity, object);
-            identity->Release();
-            face->Release();
+            Ref<IUnknown> face, identity;
+            ASSERT_EQ(object->QueryInterface(*iid, reinterpret_cast<void**>(face.out())), S_OK);
+            face->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.out()));
+            EXPECT_EQ(identity.get(), object.get());
         }
-        IUnknown* none = nullptr;
-        EXPECT_EQ(object->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(&none)), E_NOINTERFACE);
-
-        // The callbacks are found by name, whatever the letter case; others are not.
-        IDispatch* dispatch = nullptr;
-        object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-        DISPID ids[6] = {};
-        const wchar_t* names[] = {L"GetImage", L"getlabel", L"GetScreentip", L"GetSupertip", L"RibbonHandler", L"RibbonOnLoad"};
-        for (int i = 0; i < 6; ++i) {
-            LPOLESTR name = const_cast<LPOLESTR>(names[i]);
-            EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &ids[i]), S_OK) << i;
-            if (i > 0) {
-                EXPECT_EQ(ids[i], ids[i - 1] + 1);  // in their slot order
-            }
-        }
+        Ref<IUnknown> none;
+        EXPECT_EQ(object->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(none.out())), E_NOINTERFACE);
+        Ref<IDispatch> dispatch;
+        object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.out()));
         LPOLESTR unknown = const_cast<LPOLESTR>(L"Archivieren");
         DISPID id = 0;
         EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &unknown, 1, 0, &id), DISP_E_UNKNOWNNAME);
-        dispatch->Release();
-        object->Release();
+        dispatch = Ref<IDispatch>();
+        object = Ref<IUnknown>();
         EXPECT_EQ(canUnloadNow(), S_OK);
     }
     CLSID other{};
