@@ -123,7 +123,6 @@ int wmain() {
             std::printf("no add-in loads at start-up in %s\n", kind->Label().c_str());
             ++failures;
         }
-        for (const auto& s : host.skipped) std::printf("skipped %s\n", s.c_str());
         for (const auto& a : host.addins) {
             std::printf("%s\\%s: created %s, connected %s", a.root.c_str(), a.progId.c_str(), Hr(a.created).c_str(), Hr(a.connected).c_str());
             if (kind->Ribbon()) std::printf(", GetCustomUI %s, %s %s", Hr(a.customUi).c_str(), a.onLoadName.c_str(), a.onLoad ? "ok" : "failed");

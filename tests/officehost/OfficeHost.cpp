@@ -282,9 +282,7 @@ void OfficeHost::Start() {
             DWORD behaviour = 0, size = sizeof behaviour;
             RegGetValueW(key, name, L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behaviour, &size);
             const std::string progId = Utf8(name);
-            if (behaviour != kLoadAtStartup)
-                skipped.push_back(std::string(rootName) + "\\" + progId + ": LoadBehavior " + std::to_string(behaviour));
-            else if (std::find(seen.begin(), seen.end(), progId) == seen.end())
+            if (behaviour == kLoadAtStartup && std::find(seen.begin(), seen.end(), progId) == seen.end())
                 seen.push_back(progId), Load(rootName, progId);
         }
         RegCloseKey(key);

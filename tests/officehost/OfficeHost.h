@@ -162,7 +162,6 @@ public:
     Ref<Control> menuBar;
     Control* fileMenu = nullptr;
     std::vector<LoadedAddIn> addins;
-    std::vector<std::string> skipped;  // "HKCU\\VLT_Ardeko.ConnectWD: LoadBehavior 2"
 
     // Loads the add-ins that load at start-up, HKCU's entries before HKLM's.
     void Start();
