@@ -8,7 +8,6 @@
 //   officehost.exe HOST [--click ID-OR-LABEL | --menu] [--screenshot FILE.png] [--no-dialog]
 //   HOST: Word11, Word16, Excel12, PowerPoint14, Access11
 #include <windows.h>
-#include <shellapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -16,7 +15,7 @@
 #include <vector>
 
 #include "officehost/OfficeHost.h"
-#include "officehost/Screen.h"
+#include "ui/win32/Capture.h"
 #include "platform/win32/WinText.h"
 
 using namespace ardeko::officehost;
@@ -80,9 +79,7 @@ std::string Hr(HRESULT hr) {
 
 }  // namespace
 
-int wmain() {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(Utf8(argv[i]));
     const HostKind* kind = args.empty() ? nullptr : FindHostKind(args[0]);
@@ -106,13 +103,9 @@ int wmain() {
     {
         OfficeHost host(*kind);
         gHost = &host;
-        WNDCLASSEXW wc{sizeof wc};
-        wc.lpfnWndProc = HostProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-        wc.lpszClassName = L"ArdekoOfficeHost";
-        RegisterClassExW(&wc);
+        const WNDCLASSW wc{0, HostProc, 0, 0, GetModuleHandleW(nullptr), nullptr, LoadCursorW(nullptr, IDC_ARROW),
+                           reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1), nullptr, L"ArdekoOfficeHost"};
+        RegisterClassW(&wc);
         const std::wstring title = L"Dokument1 - Microsoft " + Wide(kind->app) + L" " + std::to_wstring(kind->major) + L".0";
         HWND window = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 1180, 900,
                                       nullptr, nullptr, wc.hInstance, nullptr);
@@ -136,13 +129,12 @@ int wmain() {
 
         if (!click.empty() || menu) {
             // The dialog the click opens: saved as a picture once it has drawn itself, then closed.
-            DialogWatch watch(AddinDialogClasses(), [&](HWND dialog) {
-                if (!screenshot.empty()) {
-                    const bool saved = SaveScreenPng(Wide(screenshot));
-                    std::printf("%s %s\n", saved ? "saved" : "could not save", screenshot.c_str());
-                    failures += !saved;
-                }
-                CloseDialog(dialog);
+            DialogWatch watch([&](HWND) {
+                if (screenshot.empty()) return;
+                const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+                const bool saved = ardeko::ui::win32::SaveScreenPng(screen, Wide(screenshot));
+                std::printf("%s %s\n", saved ? "saved" : "could not save", screenshot.c_str());
+                failures += !saved;
             }, std::chrono::milliseconds(screenshot.empty() ? 100 : 1500));
             bool clicked = false, cancel = false;
             if (menu) {
@@ -165,6 +157,5 @@ int wmain() {
         gHost = nullptr;
     }
     OleUninitialize();
-    LocalFree(argv);
     return failures ? 1 : 0;
 }

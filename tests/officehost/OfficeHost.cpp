@@ -5,9 +5,11 @@
 #include "OffArdeko_h.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <regex>
 
 #include "platform/win32/WinText.h"
+#include "ui/win32/Win32Ui.h"
 
 namespace ardeko::officehost {
 
@@ -57,14 +59,6 @@ HRESULT Return(VARIANT* result, Arg value) {
 }
 
 // --- late-bound objects ---
-
-HRESULT Object::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : Extra(iid);
-    if (!*out) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
 
 HRESULT Object::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (!names || !ids || count == 0) return E_INVALIDARG;
@@ -118,10 +112,9 @@ Control::Control(HostState& state, int controlType, int controlId) : type(contro
             }
             // A picture object: what is recorded is its kind and size in pixels.
             auto picture = Query<IPicture>(ObjectOf(*c.put).get(), IID_IPicture);
-            SHORT kind = PICTYPE_UNINITIALIZED;
             OLE_HANDLE handle = 0;
             BITMAP bm{};
-            if (!picture || FAILED(picture->get_Type(&kind)) || kind != PICTYPE_BITMAP || FAILED(picture->get_Handle(&handle)) ||
+            if (!picture || FAILED(picture->get_Handle(&handle)) ||
                 !GetObjectW(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof bm, &bm))
                 return DISP_E_TYPEMISMATCH;
             props[key] = "bitmap " + std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight);
@@ -162,10 +155,6 @@ Control::Control(HostState& state, int controlType, int controlId) : type(contro
         });
         return Return(call.result, Arg::Object(list.get()));
     });
-}
-
-void* Control::Extra(REFIID iid) {
-    return iid == IID_IConnectionPointContainer ? static_cast<IConnectionPointContainer*>(this) : nullptr;
 }
 
 HRESULT Control::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
@@ -373,6 +362,68 @@ void OfficeHost::Shutdown() {
     for (auto& a : addins)
         if (SUCCEEDED(a.connected))
             a.disconnected = WithCustom([&](SAFEARRAY** c) { return Extensibility(a)->OnDisconnection(kRemoveAtShutdown, c); });
+}
+
+// --- the dialogs ---
+
+namespace {
+
+std::wstring ClassName(HWND w) {
+    wchar_t name[64] = {};
+    GetClassNameW(w, name, 64);
+    return name;
+}
+
+}  // namespace
+
+DialogWatch::DialogWatch(std::function<void(HWND)> onShown, std::chrono::milliseconds settle)
+    : onShown_(std::move(onShown)), settle_(settle), lastChange_(std::chrono::steady_clock::now()) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (current_ && !current_->busy_) current_->Poll();
+    });
+}
+
+DialogWatch::~DialogWatch() {
+    KillTimer(nullptr, timer_);
+    if (current_ == this) current_ = nullptr;
+}
+
+void DialogWatch::Poll() {
+    busy_ = true;
+    const auto now = std::chrono::steady_clock::now();
+    if (!pending_) {
+        std::pair<DialogWatch*, HWND> search{this, nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
+            auto& [watch, found] = *reinterpret_cast<std::pair<DialogWatch*, HWND>*>(lp);
+            const std::wstring name = ClassName(w);
+            const bool dialog = name == ui::win32::FormClassName || name == ui::win32::StyledBoxClassName || name == L"#32770";
+            if (dialog && !watch->handled_.count(w) && IsWindowVisible(w) && IsWindowEnabled(w)) found = w;
+            return !found;
+        }, reinterpret_cast<LPARAM>(&search));
+        if (search.second) pending_ = search.second, pendingSince_ = now;
+    }
+    if (pending_ && (!IsWindow(pending_) || now - pendingSince_ >= settle_)) {
+        HWND w = std::exchange(pending_, nullptr);
+        if (IsWindow(w)) {
+            wchar_t title[512] = {};
+            GetWindowTextW(w, title, 512);
+            handled_.insert(w);
+            seen.push_back(win32::Utf8(ClassName(w)) + "|" + win32::Utf8(title));
+            lastChange_ = now;
+            if (onShown_) onShown_(w);
+            PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+    }
+    // A handled window should close soon after it was handed over.
+    bool open = false;
+    for (HWND w : handled_) open = open || (IsWindow(w) && IsWindowVisible(w));
+    if (open && now - lastChange_ > std::chrono::seconds(30)) {
+        std::fprintf(stderr, "a dialog of the add-in is still up 30 s after it was handed over\n");
+        std::fflush(nullptr);
+        ExitProcess(3);
+    }
+    busy_ = false;
 }
 
 }  // namespace ardeko::officehost

@@ -9,9 +9,11 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,7 +54,11 @@ public:
         members_.push_back({name, std::move(params), std::move(handler)});
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+        return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
+    }
     ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
     ULONG STDMETHODCALLTYPE Release() override { return refs_.Release(this); }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return n ? (*n = 0, S_OK) : E_POINTER; }
@@ -60,9 +66,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                                      UINT*) override;
-
-protected:
-    virtual void* Extra(REFIID) { return nullptr; }
 
 private:
     struct Entry {
@@ -86,7 +89,10 @@ struct HostState {
 class Control : public Object, public IConnectionPointContainer, public IConnectionPoint {
 public:
     Control(HostState& state, int type, int id);
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override { return Object::QueryInterface(iid, out); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (out && iid == IID_IConnectionPointContainer) return *out = static_cast<IConnectionPointContainer*>(this), AddRef(), S_OK;
+        return Object::QueryInterface(iid, out);
+    }
     ULONG STDMETHODCALLTYPE AddRef() override { return Object::AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return Object::Release(); }
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
@@ -114,7 +120,6 @@ public:
     std::map<DWORD, Ref<IDispatch>> sinks;
 
 private:
-    void* Extra(REFIID iid) override;
     HostState& state_;
     DWORD nextCookie_ = 1;
 };
@@ -186,6 +191,33 @@ public:
 private:
     void Load(const std::string& root, const std::string& progId);
     bool shutDown_ = false;
+};
+
+// The dialogs an add-in opens run modally on the host's thread, so a thread timer watches for
+// them from inside their message loop, the way a user sees them come up. Every shown, enabled
+// top-level window of this thread that is one of the add-in's forms, its own message boxes or a
+// system dialog is handed once, after it has been up for `settle`, to `onShown` (which may save
+// the screen) and then closed as its close box closes it. A window still up 30 s after that
+// ends the process: a modal loop that nobody ends would hang the caller.
+class DialogWatch {
+public:
+    explicit DialogWatch(std::function<void(HWND)> onShown = {}, std::chrono::milliseconds settle = {});
+    ~DialogWatch();
+    DialogWatch(const DialogWatch&) = delete;
+    DialogWatch& operator=(const DialogWatch&) = delete;
+
+    std::vector<std::string> seen;  // "ArdekoForm|title" in the order they came up
+
+private:
+    void Poll();
+    std::function<void(HWND)> onShown_;
+    std::chrono::milliseconds settle_;
+    std::set<HWND> handled_;
+    HWND pending_ = nullptr;
+    std::chrono::steady_clock::time_point pendingSince_, lastChange_;  // lastChange_: the last handover
+    UINT_PTR timer_ = 0;
+    bool busy_ = false;
+    static inline DialogWatch* current_ = nullptr;
 };
 
 }  // namespace ardeko::officehost

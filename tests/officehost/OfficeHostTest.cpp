@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "officehost/OfficeHost.h"
-#include "officehost/Screen.h"
 #include "platform/win32/WinText.h"
 
 namespace ardeko::officehost {
@@ -176,7 +175,7 @@ TEST_P(AddinInHost, ItsButtonOpensTheWizardAFreshOneOnEveryClick) {
     ASSERT_NE(host.AddIn(ProgIdOf(*kind_)), nullptr);
     for (int click = 1; click <= 2; ++click) {
         SCOPED_TRACE("click " + std::to_string(click));
-        DialogWatch watch(AddinDialogClasses(), [](HWND w) { CloseDialog(w); });
+        DialogWatch watch;
         if (c.position) {
             Control* button = host.MenuButton(kTag);
             ASSERT_NE(button, nullptr);
@@ -242,7 +241,7 @@ TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
             EXPECT_EQ(text("getscreentip"), c.screentip) << "callback names are looked up without regard to case";
             EXPECT_EQ(text("GetSupertip"), c.supertip);
 
-            DialogWatch watch(AddinDialogClasses(), [](HWND w) { CloseDialog(w); });
+            DialogWatch watch;
             EXPECT_TRUE(host.Callback(*addin, "RibbonHandler", c.id).ok);
             std::string opened;
             for (const auto& s : watch.seen) opened += s.substr(0, s.find('|'));
