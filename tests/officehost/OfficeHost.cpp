@@ -260,7 +260,6 @@ OfficeHost::OfficeHost(const HostKind& hostKind) : kind(hostKind) {
 }
 
 void OfficeHost::Start() {
-    std::vector<std::string> seen;
     for (auto [root, rootName] : {std::pair{HKEY_CURRENT_USER, "HKCU"}, {HKEY_LOCAL_MACHINE, "HKLM"}}) {
         HKEY key = nullptr;
         const std::wstring path = L"Software\\Microsoft\\Office\\" + Wide(kind.app) + L"\\Addins";
@@ -271,8 +270,8 @@ void OfficeHost::Start() {
             DWORD behaviour = 0, size = sizeof behaviour;
             RegGetValueW(key, name, L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behaviour, &size);
             const std::string progId = Utf8(name);
-            if (behaviour == kLoadAtStartup && std::find(seen.begin(), seen.end(), progId) == seen.end())
-                seen.push_back(progId), Load(rootName, progId);
+            if (behaviour == kLoadAtStartup && std::ranges::none_of(addins, [&](const auto& a) { return a.progId == progId; }))
+                Load(rootName, progId);
         }
         RegCloseKey(key);
     }

@@ -41,12 +41,9 @@ std::optional<DWORD> LoadBehaviour(HKEY root, const std::string& app, const std:
 }
 
 void SetLanguage(std::optional<int> lang) {
-    if (!lang) {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kLanguageKey, L"CurrLang");
-        return;
-    }
-    const std::wstring v = std::to_wstring(*lang);
-    RegSetKeyValueW(HKEY_CURRENT_USER, kLanguageKey, L"CurrLang", REG_SZ, v.c_str(), static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
+    const std::wstring v = lang ? std::to_wstring(*lang) : L"";
+    if (!lang) RegDeleteKeyValueW(HKEY_CURRENT_USER, kLanguageKey, L"CurrLang");
+    else RegSetKeyValueW(HKEY_CURRENT_USER, kLanguageKey, L"CurrLang", REG_SZ, v.c_str(), static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
 }
 
 std::string ProgIdOf(const HostKind& k) {
