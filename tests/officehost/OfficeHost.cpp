@@ -373,14 +373,30 @@ std::wstring ClassName(HWND w) {
     return name;
 }
 
+struct Search {
+    const std::set<HWND>* handled;
+    HWND found = nullptr;
+};
+
+// One of the add-in's forms, its own message boxes or a system dialog, up and not handed over yet.
+BOOL CALLBACK Visit(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    const std::wstring name = ClassName(w);
+    const bool dialog = name == ui::win32::FormClassName || name == ui::win32::StyledBoxClassName || name == L"#32770";
+    if (dialog && !s->handled->count(w) && IsWindowVisible(w) && IsWindowEnabled(w)) s->found = w;
+    return !s->found;
+}
+
 }  // namespace
 
 DialogWatch::DialogWatch(std::function<void(HWND)> onShown, std::chrono::milliseconds settle)
     : onShown_(std::move(onShown)), settle_(settle), lastChange_(std::chrono::steady_clock::now()) {
     current_ = this;
-    timer_ = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (current_ && !current_->busy_) current_->Poll();
-    });
+    timer_ = SetTimer(nullptr, 0, 20, &DialogWatch::Tick);
+}
+
+void CALLBACK DialogWatch::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (current_ && !current_->busy_) current_->Poll();
 }
 
 DialogWatch::~DialogWatch() {
@@ -392,15 +408,9 @@ void DialogWatch::Poll() {
     busy_ = true;
     const auto now = std::chrono::steady_clock::now();
     if (!pending_) {
-        std::pair<DialogWatch*, HWND> search{this, nullptr};
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
-            auto& [watch, found] = *reinterpret_cast<std::pair<DialogWatch*, HWND>*>(lp);
-            const std::wstring name = ClassName(w);
-            const bool dialog = name == ui::win32::FormClassName || name == ui::win32::StyledBoxClassName || name == L"#32770";
-            if (dialog && !watch->handled_.count(w) && IsWindowVisible(w) && IsWindowEnabled(w)) found = w;
-            return !found;
-        }, reinterpret_cast<LPARAM>(&search));
-        if (search.second) pending_ = search.second, pendingSince_ = now;
+        Search search{&handled_};
+        EnumThreadWindows(GetCurrentThreadId(), &Visit, reinterpret_cast<LPARAM>(&search));
+        if (search.found) pending_ = search.found, pendingSince_ = now;
     }
     if (pending_ && (!IsWindow(pending_) || now - pendingSince_ >= settle_)) {
         HWND w = std::exchange(pending_, nullptr);

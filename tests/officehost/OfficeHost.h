@@ -209,6 +209,7 @@ public:
     std::vector<std::string> seen;  // "ArdekoForm|title" in the order they came up
 
 private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
     void Poll();
     std::function<void(HWND)> onShown_;
     std::chrono::milliseconds settle_;
