@@ -5,138 +5,275 @@
 #include "OffArdeko_h.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
+#include <cstdio>
+#include <regex>
+
+#include "platform/win32/WinText.h"
+#include "ui/win32/Win32Ui.h"
 
 namespace ardeko::officehost {
 
 namespace {
 
-constexpr long kConnectAtStartup = 1;   // ext_cm_Startup
-constexpr long kRemoveAtShutdown = 0;   // ext_dm_HostShutdown
+using addin::win32::BoolOf;
+using addin::win32::IntOf;
+using addin::win32::ObjectOf;
+using addin::win32::TextOf;
+using win32::Utf8;
+using win32::Wide;
+
+// The command-bar button's event interface.
+constexpr IID kButtonEventsIid = {0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr DISPID kClickDispId = 1;
+constexpr long kConnectAtStartup = 1;  // ext_cm_Startup
+constexpr long kRemoveAtShutdown = 0;  // ext_dm_HostShutdown
 constexpr DWORD kLoadAtStartup = 3;
 
-// The empty custom array that every connection call gets.
-class EmptyArray {
-public:
-    EmptyArray() : a_(SafeArrayCreateVector(VT_VARIANT, 0, 0)) {}
-    ~EmptyArray() { if (a_) SafeArrayDestroy(a_); }
-    EmptyArray(const EmptyArray&) = delete;
-    EmptyArray& operator=(const EmptyArray&) = delete;
-    SAFEARRAY** operator&() { return &a_; }
+template <class U>
+Ref<U> Query(IUnknown* object, REFIID iid) {
+    Ref<U> r;
+    if (object) object->QueryInterface(iid, reinterpret_cast<void**>(r.out()));
+    return r;
+}
 
-private:
-    SAFEARRAY* a_;
-};
+Ref<_IDTExtensibility2> Extensibility(const LoadedAddIn& a) {
+    return Query<_IDTExtensibility2>(a.object.get(), IID__IDTExtensibility2);
+}
 
-std::vector<std::pair<std::string, DWORD>> AddinEntries(HKEY root, const std::string& app) {
-    std::vector<std::pair<std::string, DWORD>> out;
-    HKEY key = nullptr;
-    const std::wstring path = L"Software\\Microsoft\\Office\\" + win32::Wide(app) + L"\\Addins";
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return out;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = 256;
-        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        DWORD behaviour = 0, size = sizeof behaviour, type = 0;
-        HKEY entry = nullptr;
-        if (RegOpenKeyExW(key, name, 0, KEY_READ, &entry) == ERROR_SUCCESS) {
-            if (RegQueryValueExW(entry, L"LoadBehavior", nullptr, &type, reinterpret_cast<BYTE*>(&behaviour), &size) != ERROR_SUCCESS ||
-                type != REG_DWORD)
-                behaviour = 0;
-            RegCloseKey(entry);
-        }
-        out.emplace_back(win32::Utf8(name), behaviour);
-    }
-    RegCloseKey(key);
-    return out;
+// A connection call with the empty custom array that every one of them gets.
+template <class F>
+HRESULT WithCustom(F call) {
+    SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+    const HRESULT hr = call(&custom);
+    SafeArrayDestroy(custom);
+    return hr;
 }
 
 }  // namespace
 
+HRESULT Return(VARIANT* result, Arg value) {
+    if (value.value.vt == VT_DISPATCH && value.value.pdispVal) value.value.pdispVal->AddRef();
+    if (result) *result = value.value;
+    else VariantClear(&value.value);
+    return S_OK;
+}
+
+// --- late-bound objects ---
+
+HRESULT Object::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    std::fill(ids, ids + count, DISPID_UNKNOWN);
+    for (std::size_t m = 0; m < members_.size(); ++m)
+        if (_wcsicmp(members_[m].name.c_str(), names[0]) == 0) {
+            ids[0] = static_cast<DISPID>(m + 1);
+            const auto& params = members_[m].params;
+            for (UINT i = 1; i < count; ++i)
+                for (std::size_t p = 0; p < params.size(); ++p)
+                    if (_wcsicmp(params[p].c_str(), names[i]) == 0) ids[i] = static_cast<DISPID>(p);
+        }
+    return std::find(ids, ids + count, DISPID_UNKNOWN) == ids + count ? S_OK : DISP_E_UNKNOWNNAME;
+}
+
+HRESULT Object::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT* result, EXCEPINFO*, UINT*) {
+    if (id < 1 || static_cast<std::size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
+    const Entry& member = members_[static_cast<std::size_t>(id - 1)];
+    Call call{std::vector<VARIANT*>(member.params.size()), nullptr, result};
+    const auto given = [](VARIANT* v) -> VARIANT* {
+        if (v->vt == (VT_BYREF | VT_VARIANT)) v = v->pvarVal;
+        return v->vt == VT_ERROR && v->scode == DISP_E_PARAMNOTFOUND ? nullptr : v;
+    };
+    const UINT named = p ? p->cNamedArgs : 0, positional = p ? p->cArgs - named : 0;
+    if (positional > call.args.size()) return DISP_E_BADPARAMCOUNT;
+    for (UINT i = 0; i < positional; ++i) call.args[i] = given(&p->rgvarg[p->cArgs - 1 - i]);
+    for (UINT i = 0; i < named; ++i) {
+        const DISPID d = p->rgdispidNamedArgs[i];
+        if (d == DISPID_PROPERTYPUT) call.put = given(&p->rgvarg[i]);
+        else if (d >= 0 && static_cast<std::size_t>(d) < call.args.size()) call.args[static_cast<std::size_t>(d)] = given(&p->rgvarg[i]);
+        else return DISP_E_BADPARAMCOUNT;
+    }
+    if (result) VariantInit(result);
+    try {
+        return member.handler(call);
+    } catch (...) {  // a value that does not convert; nothing may leave through a COM call
+        return DISP_E_EXCEPTION;
+    }
+}
+
+// --- command-bar controls ---
+
+Control::Control(HostState& state, int controlType, int controlId) : type(controlType), id(controlId), state_(state) {
+    for (const wchar_t* name : {L"Caption", L"Tag", L"OnAction", L"Style", L"FaceId", L"Priority", L"BeginGroup", L"Picture"})
+        Member(name, {}, [this, key = Utf8(name)](Call& c) {
+            if (deleted) return E_FAIL;
+            if (!c.put) return Return(c.result, Arg::Text(props[key]));
+            if (key != "Picture") {
+                props[key] = TextOf(*c.put);
+                return S_OK;
+            }
+            // A picture object: what is recorded is its kind and size in pixels.
+            auto picture = Query<IPicture>(ObjectOf(*c.put).get(), IID_IPicture);
+            OLE_HANDLE handle = 0;
+            BITMAP bm{};
+            if (!picture || FAILED(picture->get_Handle(&handle)) ||
+                !GetObjectW(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof bm, &bm))
+                return DISP_E_TYPEMISMATCH;
+            props[key] = "bitmap " + std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight);
+            return S_OK;
+        });
+    Member(L"Delete", {L"Temporary"}, [this](Call&) {
+        if (deleted) return E_FAIL;
+        deleted = true;
+        sinks.clear();
+        if (state_.word) state_.templateSaved = false;  // Word counts its template as changed
+        if (owner) {
+            Ref<Control> keep(this);  // the list holds what may be the last reference
+            std::erase_if(owner->items, [this](const Ref<Control>& c) { return c.get() == this; });
+        }
+        return S_OK;
+    });
+    // A popup's controls: Count, Item and Add, on its list.
+    Member(L"Controls", {}, [this](Call& call) {
+        if (type != 10 || deleted) return DISP_E_MEMBERNOTFOUND;
+        auto list = Make<Object>();
+        Ref<Control> popup(this);
+        list->Member(L"Count", {}, [popup](Call& c) { return Return(c.result, Arg::Int(static_cast<long>(popup->items.size()))); });
+        list->Member(L"Item", {L"Index"}, [popup](Call& c) {
+            const long i = c.arg(0) ? IntOf(*c.arg(0)) : 0;
+            if (i < 1 || i > static_cast<long>(popup->items.size())) return DISP_E_BADINDEX;
+            return Return(c.result, Arg::Object(popup->items[static_cast<std::size_t>(i - 1)].get()));
+        });
+        list->Member(L"Add", {L"Type", L"Id", L"Parameter", L"Before", L"Temporary"}, [popup](Call& c) {
+            const long count = static_cast<long>(popup->items.size());
+            const long kind = c.arg(0) ? IntOf(*c.arg(0)) : 1, before = c.arg(3) ? IntOf(*c.arg(3)) : count + 1;
+            if (kind != 1 && kind != 10) return DISP_E_TYPEMISMATCH;
+            if (before < 1 || before > count + 1) return E_INVALIDARG;
+            Control* added = popup->Append(static_cast<int>(kind), c.arg(1) ? static_cast<int>(IntOf(*c.arg(1))) : 1);
+            added->temporary = c.arg(4) && BoolOf(*c.arg(4));
+            std::rotate(popup->items.begin() + (before - 1), popup->items.end() - 1, popup->items.end());
+            if (popup->state_.word) popup->state_.templateSaved = false;
+            return Return(c.result, Arg::Object(added));
+        });
+        return Return(call.result, Arg::Object(list.get()));
+    });
+}
+
+HRESULT Control::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid != kButtonEventsIid || type != 1) return CONNECT_E_NOCONNECTION;
+    *out = this;
+    AddRef();
+    return S_OK;
+}
+
+HRESULT Control::Advise(IUnknown* sink, DWORD* cookie) {
+    if (!sink || !cookie) return E_POINTER;
+    // The hosts ask the sink for the event interface; a plain dispatch sink is taken as well.
+    auto d = Query<IDispatch>(sink, kButtonEventsIid);
+    if (!d) d = Query<IDispatch>(sink, IID_IDispatch);
+    if (!d) return CONNECT_E_CANNOTCONNECT;
+    *cookie = nextCookie_++;
+    sinks[*cookie] = d;
+    return S_OK;
+}
+
+Control* Control::Append(int childType, int childId, const std::string& tag) {
+    auto c = Make<Control>(state_, childType, childId);
+    c->owner = this;
+    if (!tag.empty()) c->props["Tag"] = tag;
+    items.push_back(c);
+    return c.get();
+}
+
+Control* Control::Find(const std::function<bool(Control&)>& wanted) {
+    for (const auto& c : items)
+        if (Control* found = wanted(*c.get()) ? c.get() : c->Find(wanted)) return found;
+    return nullptr;
+}
+
+HRESULT Control::Click(bool& cancel) {
+    HRESULT hr = S_FALSE;
+    Ref<Control> keep(this);  // a handler may delete the button
+    const auto listening = sinks;
+    for (const auto& [cookie, sink] : listening) {
+        VARIANT_BOOL cancelDefault = cancel ? VARIANT_TRUE : VARIANT_FALSE;
+        VARIANT args[2];
+        args[1].vt = VT_DISPATCH, args[1].pdispVal = static_cast<Object*>(this);  // Ctrl
+        args[0].vt = VT_BOOL | VT_BYREF, args[0].pboolVal = &cancelDefault;        // CancelDefault
+        DISPPARAMS params{args, nullptr, 2, 0};
+        hr = sink->Invoke(kClickDispId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+        cancel = cancelDefault != VARIANT_FALSE;
+    }
+    return hr;
+}
+
+// --- the host ---
+
 const std::vector<HostKind>& HostKinds() {
     static const std::vector<HostKind> kinds{
-        {"Word", "11.0", "Microsoft.Word.Document"},
-        {"Word", "16.0", "Microsoft.Word.Document"},
-        {"Excel", "12.0", "Microsoft.Excel.Workbook"},
-        {"PowerPoint", "14.0", "Microsoft.PowerPoint.Presentation"},
-        {"Access", "11.0", "Microsoft.Access.Database"},
+        {"Word", 11, "Microsoft.Word.Document"},
+        {"Word", 16, "Microsoft.Word.Document"},
+        {"Excel", 12, "Microsoft.Excel.Workbook"},
+        {"PowerPoint", 14, "Microsoft.PowerPoint.Presentation"},
+        {"Access", 11, "Microsoft.Access.Database"},
     };
     return kinds;
 }
 
 const HostKind* FindHostKind(const std::string& label) {
-    std::string wanted;
-    for (char c : label)
-        if (c != ' ') wanted += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const auto& k : HostKinds()) {
-        std::string app;
-        for (const char* p = k.app; *p; ++p) app += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-        if (wanted == app || wanted == app + k.version || wanted == app + std::to_string(k.Major())) return &k;
-    }
+    for (const auto& k : HostKinds())
+        if (_stricmp(k.Label().c_str(), label.c_str()) == 0) return &k;
     return nullptr;
-}
-
-std::string XmlElement::Attribute(const std::string& key) const {
-    for (const auto& [k, v] : attributes)
-        if (k == key) return v;
-    return {};
-}
-
-std::vector<XmlElement> ScanElements(const std::string& xml) {
-    // Start tags only, with their attributes; enough for the callbacks a ribbon names.
-    std::vector<XmlElement> out;
-    std::size_t i = 0;
-    const auto space = [&](std::size_t at) { return at < xml.size() && std::isspace(static_cast<unsigned char>(xml[at])); };
-    while ((i = xml.find('<', i)) != std::string::npos) {
-        ++i;
-        if (i >= xml.size() || xml[i] == '/' || xml[i] == '?' || xml[i] == '!') continue;
-        XmlElement e;
-        while (i < xml.size() && !space(i) && xml[i] != '>' && xml[i] != '/') e.name += xml[i++];
-        for (;;) {
-            while (space(i)) ++i;
-            if (i >= xml.size() || xml[i] == '>' || xml[i] == '/') break;
-            std::string key;
-            while (i < xml.size() && xml[i] != '=' && !space(i) && xml[i] != '>') key += xml[i++];
-            while (space(i)) ++i;
-            if (i >= xml.size() || xml[i] != '=') break;
-            ++i;
-            while (space(i)) ++i;
-            if (i >= xml.size() || (xml[i] != '"' && xml[i] != '\'')) break;
-            const char quote = xml[i++];
-            const std::size_t end = xml.find(quote, i);
-            if (end == std::string::npos) break;
-            e.attributes.emplace_back(key, xml.substr(i, end - i));
-            i = end + 1;
-        }
-        out.push_back(std::move(e));
-    }
-    return out;
 }
 
 OfficeHost::OfficeHost(const HostKind& hostKind) : kind(hostKind) {
     state.word = std::string(kind.app) == "Word";
-    app = Ref<ApplicationObject>::Adopt(new ApplicationObject(state, kind.Name(), kind.version, "8169"));
     // The menu bar's File menu with five built-in entries, as every host version has it.
-    fileMenu = app->commandBars->menuBar->Append(10, kFileMenuId);
+    menuBar = Make<Control>(state, 10, 1);
+    fileMenu = menuBar->Append(10, kFileMenuId);
     for (int entry : {18, 23, 106, 3, 4}) fileMenu->Append(1, entry);
-    ribbonUi = Ref<RibbonUIObject>::Adopt(new RibbonUIObject());
+
+    app = Make<Object>();
+    const std::string version = std::to_string(kind.major) + ".0";
+    for (auto [member, value] : {std::pair{L"Name", "Microsoft " + std::string(kind.app)}, {L"Version", version}, {L"Build", "8169"}})
+        app->Member(member, {}, [v = value](Call& c) { return c.put ? DISP_E_MEMBERNOTFOUND : Return(c.result, Arg::Text(v)); });
+    auto bars = Make<Object>();
+    bars->Member(L"FindControl", {L"Type", L"Id", L"Tag", L"Visible", L"Recursive"}, [this](Call& c) {
+        const auto type = c.arg(0) ? std::optional(IntOf(*c.arg(0))) : std::nullopt;
+        const auto id = c.arg(1) ? std::optional(IntOf(*c.arg(1))) : std::nullopt;
+        const auto tag = c.arg(2) ? std::optional(TextOf(*c.arg(2))) : std::nullopt;
+        return Return(c.result, Arg::Object(menuBar->Find([&](Control& ctl) {
+            return (!type || ctl.type == *type) && (!id || ctl.id == *id) && (!tag || ctl.Tag() == *tag);
+        })));
+    });
+    app->Member(L"CommandBars", {}, [bars](Call& c) { return Return(c.result, Arg::Object(bars.get())); });
+    if (state.word) {
+        auto normal = Make<Object>();
+        normal->Member(L"Saved", {}, [this](Call& c) {
+            if (!c.put) return Return(c.result, Arg::Bool(state.templateSaved));
+            state.templateSaved = BoolOf(*c.put);
+            ++state.templateWrites;
+            return S_OK;
+        });
+        app->Member(L"NormalTemplate", {}, [normal](Call& c) { return Return(c.result, Arg::Object(normal.get())); });
+    }
 }
 
-OfficeHost::~OfficeHost() { Shutdown(); }
-
 void OfficeHost::Start() {
-    std::vector<std::string> seen;
-    for (auto [root, name] : {std::pair{HKEY_CURRENT_USER, "HKCU"}, {HKEY_LOCAL_MACHINE, "HKLM"}}) {
-        for (const auto& [progId, behaviour] : AddinEntries(root, kind.app)) {
-            if (behaviour != kLoadAtStartup) {
-                skipped.push_back(std::string(name) + "\\" + progId + ": LoadBehavior " + std::to_string(behaviour));
-                continue;
-            }
-            if (std::find(seen.begin(), seen.end(), progId) != seen.end()) continue;
-            seen.push_back(progId);
-            Load(name, progId);
+    for (auto [root, rootName] : {std::pair{HKEY_CURRENT_USER, "HKCU"}, {HKEY_LOCAL_MACHINE, "HKLM"}}) {
+        HKEY key = nullptr;
+        const std::wstring path = L"Software\\Microsoft\\Office\\" + Wide(kind.app) + L"\\Addins";
+        if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+        wchar_t name[256];
+        for (DWORD i = 0, length = 256; RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+             ++i, length = 256) {
+            DWORD behaviour = 0, size = sizeof behaviour;
+            RegGetValueW(key, name, L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behaviour, &size);
+            const std::string progId = Utf8(name);
+            if (behaviour == kLoadAtStartup && std::ranges::none_of(addins, [&](const auto& a) { return a.progId == progId; }))
+                Load(rootName, progId);
         }
+        RegCloseKey(key);
     }
 }
 
@@ -144,41 +281,48 @@ void OfficeHost::Load(const std::string& root, const std::string& progId) {
     LoadedAddIn& a = addins.emplace_back();
     a.progId = progId, a.root = root;
     CLSID clsid{};
-    a.created = CLSIDFromProgID(win32::Wide(progId).c_str(), &clsid);
-    if (SUCCEEDED(a.created)) a.created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(a.object.put()));
+    a.created = CLSIDFromProgID(Wide(progId).c_str(), &clsid);
+    if (SUCCEEDED(a.created))
+        a.created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(a.object.out()));
     if (FAILED(a.created)) return;
-    a.callbacks = a.object.As<IDispatch>(IID_IDispatch);
-    a.entry = Ref<COMAddInObject>::Adopt(new COMAddInObject(progId, "Veltrano"));
-    auto ext = a.object.As<_IDTExtensibility2>(IID__IDTExtensibility2);
-    if (!ext) {
-        a.connected = E_NOINTERFACE;
-        return;
-    }
-    EmptyArray custom;
-    a.connected = ext->OnConnection(app.get(), kConnectAtStartup, a.entry.get(), &custom);
+    auto extensibility = Extensibility(a);
+    a.connected = E_NOINTERFACE;
+    if (!extensibility) return;
+    // The host's entry for the add-in.
+    auto entry = Make<Object>();
+    entry->Member(L"ProgId", {}, [progId](Call& c) { return Return(c.result, Arg::Text(progId)); });
+    a.connected = WithCustom([&](SAFEARRAY** custom) {
+        return extensibility->OnConnection(app.get(), kConnectAtStartup, entry.get(), custom);
+    });
     if (FAILED(a.connected) || !kind.Ribbon()) return;
 
-    auto ribbon = a.object.As<IRibbonExtensibility>(IID_IRibbonExtensibility);
-    if (!ribbon) {
-        a.customUi = E_NOINTERFACE;
-        return;
-    }
-    Bstr id(win32::Wide(kind.ribbonId)), xml;
-    a.customUi = ribbon->GetCustomUI(id.get(), xml.put());
+    auto ribbon = Query<IRibbonExtensibility>(a.object.get(), IID_IRibbonExtensibility);
+    BSTR xml = nullptr, ribbonId = SysAllocString(Wide(kind.ribbonId).c_str());
+    a.customUi = ribbon ? ribbon->GetCustomUI(ribbonId, &xml) : E_NOINTERFACE;
+    SysFreeString(ribbonId);
+    if (xml) a.customUiXml = Utf8(std::wstring_view(xml, SysStringLen(xml)));
+    SysFreeString(xml);
     if (FAILED(a.customUi)) return;
-    a.customUiXml = win32::Utf8(xml.str());
-    for (const auto& e : ScanElements(a.customUiXml)) {
-        if (e.name == "customUI") a.onLoadName = e.Attribute("onLoad");
-        if (e.name == "button")
-            a.buttons.push_back({e.Attribute("id"), e.Attribute("label"), e.Attribute("onAction"), e.Attribute("getLabel"),
-                                 e.Attribute("getImage"), e.Attribute("getScreentip"), e.Attribute("getSupertip")});
+    // Start tags and their attributes: enough for the callbacks a ribbon names.
+    static const std::regex element(R"(<(\w+)([^>]*)>)"), attribute(R"(([\w:]+)\s*=\s*"([^"]*)\")");
+    for (std::sregex_iterator e(a.customUiXml.begin(), a.customUiXml.end(), element), end; e != end; ++e) {
+        std::map<std::string, std::string> at;
+        const std::string attributes = (*e)[2];
+        for (std::sregex_iterator i(attributes.begin(), attributes.end(), attribute); i != end; ++i) at[(*i)[1]] = (*i)[2];
+        if ((*e)[1] == "customUI") a.onLoadName = at["onLoad"];
+        if ((*e)[1] == "button") a.buttons.push_back({at["id"], at["label"], at["onAction"], at["getLabel"]});
     }
     if (!a.onLoadName.empty()) {
-        Variant result;
-        VARIANT arg;
-        arg.vt = VT_DISPATCH, arg.pdispVal = ribbonUi.get();
-        a.onLoad = CallByName(a.callbacks.get(), win32::Wide(a.onLoadName), DISPATCH_METHOD, {arg}, &result);
+        auto ribbonUi = Make<Object>();  // the add-in keeps it; it calls nothing on it
+        try {
+            addin::win32::Invoke(Query<IDispatch>(a.object.get(), IID_IDispatch).get(), Wide(a.onLoadName).c_str(),
+                                 DISPATCH_METHOD, {Arg::Object(ribbonUi.get())}, nullptr);
+            a.onLoad = true;
+        } catch (...) {
+        }
     }
+    for (auto& b : a.buttons)
+        if (!b.getLabel.empty()) b.label = Callback(a, b.getLabel, b.id).text.value_or(b.label);
 }
 
 LoadedAddIn* OfficeHost::AddIn(const std::string& progId) {
@@ -187,61 +331,108 @@ LoadedAddIn* OfficeHost::AddIn(const std::string& progId) {
     return nullptr;
 }
 
-CallbackResult OfficeHost::Callback(LoadedAddIn& addin, const std::string& name, const std::string& controlId) {
-    CallbackResult r;
-    auto control = Ref<RibbonControlObject>::Adopt(new RibbonControlObject(controlId, app.get()));
-    VARIANT arg;
-    arg.vt = VT_DISPATCH, arg.pdispVal = static_cast<IDispatch*>(control.get());
-    Variant result;
-    r.hr = CallByName(addin.callbacks.get(), win32::Wide(name), DISPATCH_METHOD, {arg}, &result);
-    r.type = result.vt;
-    if (result.vt == VT_BSTR) r.text = win32::Utf8(FromBstr(result.bstrVal));
-    r.idReads = control->idReads;
-    return r;
+OfficeHost::Answer OfficeHost::Callback(LoadedAddIn& addin, const std::string& name, const std::string& controlId) {
+    auto control = Make<Object>();
+    control->Member(L"Id", {}, [controlId](Call& c) { return Return(c.result, Arg::Text(controlId)); });
+    Answer answer;
+    try {
+        Variant result;
+        addin::win32::Invoke(Query<IDispatch>(addin.object.get(), IID_IDispatch).get(), Wide(name).c_str(), DISPATCH_METHOD,
+                             {Arg::Object(control.get())}, &result);
+        answer.ok = true;
+        if (result.vt != VT_EMPTY) answer.text = TextOf(result);
+    } catch (...) {
+    }
+    return answer;
 }
 
-void OfficeHost::LabelButtons() {
+bool OfficeHost::ClickRibbon(const std::string& button) {
     for (auto& a : addins)
         for (auto& b : a.buttons)
-            if (!b.getLabel.empty()) {
-                const auto r = Callback(a, b.getLabel, b.id);
-                if (SUCCEEDED(r.hr)) b.label = r.text;
-            }
-}
-
-HRESULT OfficeHost::ClickRibbon(const std::string& buttonId, std::optional<std::string> asId) {
-    for (auto& a : addins)
-        for (auto& b : a.buttons)
-            if (b.id == buttonId && !b.onAction.empty()) return Callback(a, b.onAction, asId.value_or(buttonId)).hr;
-    return DISP_E_MEMBERNOTFOUND;
-}
-
-Control* OfficeHost::MenuButton(const std::string& tag) {
-    return fileMenu->Find([&](Control& c) { return c.TagText() == tag; });
+            if ((b.id == button || b.label == button) && !b.onAction.empty()) return Callback(a, b.onAction, b.id).ok;
+    return false;
 }
 
 void OfficeHost::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
-    for (auto& a : addins) {
-        if (FAILED(a.connected)) continue;
-        auto ext = a.object.As<_IDTExtensibility2>(IID__IDTExtensibility2);
-        EmptyArray custom;
-        a.beginShutdown = ext->OnBeginShutdown(&custom);
-    }
-    for (auto& a : addins) {
-        if (FAILED(a.connected)) continue;
-        auto ext = a.object.As<_IDTExtensibility2>(IID__IDTExtensibility2);
-        EmptyArray custom;
-        a.disconnected = ext->OnDisconnection(kRemoveAtShutdown, &custom);
-    }
+    for (auto& a : addins)
+        if (SUCCEEDED(a.connected)) a.beginShutdown = WithCustom([&](SAFEARRAY** c) { return Extensibility(a)->OnBeginShutdown(c); });
+    for (auto& a : addins)
+        if (SUCCEEDED(a.connected))
+            a.disconnected = WithCustom([&](SAFEARRAY** c) { return Extensibility(a)->OnDisconnection(kRemoveAtShutdown, c); });
 }
 
-std::string WindowsPath(const std::string& path) {
-    if (path.empty() || path[0] != '/') return path;
-    std::string out = "Z:" + path;
-    std::replace(out.begin(), out.end(), '/', '\\');
-    return out;
+// --- the dialogs ---
+
+namespace {
+
+std::wstring ClassName(HWND w) {
+    wchar_t name[64] = {};
+    GetClassNameW(w, name, 64);
+    return name;
+}
+
+struct Search {
+    const std::set<HWND>* handled;
+    HWND found = nullptr;
+};
+
+// One of the add-in's forms, its own message boxes or a system dialog, up and not handed over yet.
+BOOL CALLBACK Visit(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    const std::wstring name = ClassName(w);
+    const bool dialog = name == ui::win32::FormClassName || name == ui::win32::StyledBoxClassName || name == L"#32770";
+    if (dialog && !s->handled->count(w) && IsWindowVisible(w) && IsWindowEnabled(w)) s->found = w;
+    return !s->found;
+}
+
+}  // namespace
+
+DialogWatch::DialogWatch(std::function<void(HWND)> onShown, std::chrono::milliseconds settle)
+    : onShown_(std::move(onShown)), settle_(settle), lastChange_(std::chrono::steady_clock::now()) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, &DialogWatch::Tick);
+}
+
+void CALLBACK DialogWatch::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (current_ && !current_->busy_) current_->Poll();
+}
+
+DialogWatch::~DialogWatch() {
+    KillTimer(nullptr, timer_);
+    if (current_ == this) current_ = nullptr;
+}
+
+void DialogWatch::Poll() {
+    busy_ = true;
+    const auto now = std::chrono::steady_clock::now();
+    if (!pending_) {
+        Search search{&handled_};
+        EnumThreadWindows(GetCurrentThreadId(), &Visit, reinterpret_cast<LPARAM>(&search));
+        if (search.found) pending_ = search.found, pendingSince_ = now;
+    }
+    if (pending_ && (!IsWindow(pending_) || now - pendingSince_ >= settle_)) {
+        HWND w = std::exchange(pending_, nullptr);
+        if (IsWindow(w)) {
+            wchar_t title[512] = {};
+            GetWindowTextW(w, title, 512);
+            handled_.insert(w);
+            seen.push_back(win32::Utf8(ClassName(w)) + "|" + win32::Utf8(title));
+            lastChange_ = now;
+            if (onShown_) onShown_(w);
+            PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+    }
+    // A handled window should close soon after it was handed over.
+    bool open = false;
+    for (HWND w : handled_) open = open || (IsWindow(w) && IsWindowVisible(w));
+    if (open && now - lastChange_ > std::chrono::seconds(30)) {
+        std::fprintf(stderr, "a dialog of the add-in is still up 30 s after it was handed over\n");
+        std::fflush(nullptr);
+        ExitProcess(3);
+    }
+    busy_ = false;
 }
 
 }  // namespace ardeko::officehost

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -15,36 +15,23 @@
 #include <string>
 #include <vector>
 
-#include "officehost/Dispatch.h"
 #include "officehost/OfficeHost.h"
-#include "officehost/Screen.h"
 #include "platform/win32/WinText.h"
 
 namespace ardeko::officehost {
 namespace {
 
-using win32::Utf8;
 using win32::Wide;
 
 constexpr const char* kTag = "VLTArdeko";
 constexpr const wchar_t* kLanguageKey = L"Software\\VB and VBA Program Settings\\Veltrano\\OffArdeko";
 
 std::wstring gFolder;  // where the test's copy of the library lies, with or without Logo.bmp
-std::wstring gLibrary;
+std::wstring gLibrary, gShippedLogo;
 std::string gRegistrationError;  // why the library is not registered; empty once it is
 
-DWORD RunAndWait(const std::wstring& commandLine) {
-    STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = commandLine;
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return GetLastError() | 0x80000000u;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
+// regsvr32's exit code.
+int Regsvr32(const std::wstring& options) { return _wsystem((L"regsvr32.exe " + options + L" \"" + gLibrary + L"\"").c_str()); }
 
 std::optional<DWORD> LoadBehaviour(HKEY root, const std::string& app, const std::string& progId) {
     const std::wstring key = L"Software\\Microsoft\\Office\\" + Wide(app) + L"\\Addins\\" + Wide(progId);
@@ -54,27 +41,9 @@ std::optional<DWORD> LoadBehaviour(HKEY root, const std::string& app, const std:
 }
 
 void SetLanguage(std::optional<int> lang) {
-    if (!lang) {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kLanguageKey, L"CurrLang");
-        return;
-    }
-    const std::wstring v = std::to_wstring(*lang);
-    RegSetKeyValueW(HKEY_CURRENT_USER, kLanguageKey, L"CurrLang", REG_SZ, v.c_str(), static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
-}
-
-// A 24-bit bitmap of the given size for the File-menu button's picture.
-void WriteLogo(int width, int height) {
-    const int row = (width * 3 + 3) & ~3;
-    std::string pixels(static_cast<std::size_t>(row * height), '\x60');
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::ofstream out(std::filesystem::path(gFolder + L"\\Logo.bmp"), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    const std::wstring v = lang ? std::to_wstring(*lang) : L"";
+    if (!lang) RegDeleteKeyValueW(HKEY_CURRENT_USER, kLanguageKey, L"CurrLang");
+    else RegSetKeyValueW(HKEY_CURRENT_USER, kLanguageKey, L"CurrLang", REG_SZ, v.c_str(), static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
 }
 
 std::string ProgIdOf(const HostKind& k) {
@@ -97,15 +66,19 @@ public:
         gFolder = std::wstring(temp) + L"ardeko-officehost";
         CreateDirectoryW(gFolder.c_str(), nullptr);
         gLibrary = gFolder + L"\\OffArdeko.dll";
-        if (!CopyFileW(Wide(WindowsPath(built)).c_str(), gLibrary.c_str(), FALSE))
+        // Under Wine the build tree is drive Z:.
+        std::string path = built;
+        if (path.starts_with('/')) std::replace(path.begin(), path.end(), '/', '\\'), path = "Z:" + path;
+        gShippedLogo = Wide(path.substr(0, path.rfind('\\')) + "\\Logo.bmp");  // the build puts it beside the library
+        if (!CopyFileW(Wide(path).c_str(), gLibrary.c_str(), FALSE))
             gRegistrationError = std::string("cannot copy ") + built;
-        else if (const DWORD rc = RunAndWait(L"regsvr32.exe /s /n /i:machine \"" + gLibrary + L"\""); rc != 0)
+        else if (const int rc = Regsvr32(L"/s /n /i:machine"); rc != 0)
             gRegistrationError = "regsvr32 /s /n /i:machine ended with " + std::to_string(rc);
         registered_ = gRegistrationError.empty();
     }
     void TearDown() override {
         if (!registered_) return;
-        EXPECT_EQ(RunAndWait(L"regsvr32.exe /s /u /n /i:machine \"" + gLibrary + L"\""), 0u);
+        EXPECT_EQ(Regsvr32(L"/s /u /n /i:machine"), 0);
         for (const auto& k : HostKinds())
             EXPECT_FALSE(LoadBehaviour(HKEY_LOCAL_MACHINE, k.app, ProgIdOf(k))) << k.app << "'s entry is left behind";
         SetLanguage(std::nullopt);
@@ -118,118 +91,6 @@ private:
 std::string Golden() {
     std::ifstream in(ARDEKO_GOLDEN_RIBBON, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool Called(const OfficeHost& h, const std::string& call) {
-    // How an argument came (by position or by name) is the caller's choice.
-    for (std::string c : h.state.calls) {
-        for (std::size_t at; (at = c.find(":=")) != std::string::npos;) c.erase(at, 1);
-        if (c == call) return true;
-    }
-    return false;
-}
-
-std::string Calls(const OfficeHost& h) {
-    std::string s;
-    for (const auto& c : h.state.calls) s += c + "; ";
-    return s;
-}
-
-// --- the stand-in itself: what the add-in relies on when it calls late-bound ---
-
-TEST(StandInHost, AnswersNamesWithoutCaseAndTakesArgumentsByPositionOrByName) {
-    const HostKind& word = *FindHostKind("Word11");
-    OfficeHost host(word);
-    IDispatch* bars = host.app->commandBars.get();
-    LPOLESTR names[] = {const_cast<LPOLESTR>(L"fINDcONTROL"), const_cast<LPOLESTR>(L"TAG"), const_cast<LPOLESTR>(L"id")};
-    DISPID ids[3] = {};
-    ASSERT_EQ(bars->GetIDsOfNames(IID_NULL, names, 3, LOCALE_USER_DEFAULT, ids), S_OK);
-    EXPECT_EQ(ids[1], 2);
-    EXPECT_EQ(ids[2], 1);
-    LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"FindControls")};
-    DISPID none = 0;
-    EXPECT_EQ(bars->GetIDsOfNames(IID_NULL, unknown, 1, LOCALE_USER_DEFAULT, &none), DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(none, DISPID_UNKNOWN);
-
-    host.fileMenu->Append(1, 7, kTag);
-    const auto missing = [] { VARIANT v; v.vt = VT_ERROR, v.scode = DISP_E_PARAMNOTFOUND; return v; };
-    const auto number = [](long n) { VARIANT v; v.vt = VT_I4, v.lVal = n; return v; };
-    Bstr tag(L"VLTArdeko");
-    VARIANT byName; byName.vt = VT_BSTR, byName.bstrVal = tag.get();
-    VARIANT inner = number(kFileMenuId);
-    VARIANT byRef; byRef.vt = VT_BYREF | VT_VARIANT, byRef.pvarVal = &inner;
-    struct Case {
-        const char* what;
-        std::vector<VARIANT> rgvarg;  // as the caller lays them out: named first, then positional last to first
-        std::vector<DISPID> named;
-        HRESULT hr;
-        int foundId;  // 0: Nothing
-    };
-    const Case cases[] = {
-        {"Id by position after a missing Type", {number(kFileMenuId), missing()}, {}, S_OK, kFileMenuId},
-        {"Tag by name", {byName}, {2}, S_OK, 7},
-        {"Tag by name and Id by position", {byName, number(kFileMenuId), missing()}, {2}, S_OK, 0},
-        {"Id by reference", {byRef, missing()}, {}, S_OK, kFileMenuId},
-        {"an id nobody has", {number(4711), missing()}, {}, S_OK, 0},
-        {"six arguments", {missing(), missing(), missing(), missing(), missing(), missing()}, {}, DISP_E_BADPARAMCOUNT, 0},
-        {"a name that is no parameter", {byName}, {9}, DISP_E_BADPARAMCOUNT, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        auto args = c.rgvarg;
-        auto named = c.named;
-        DISPPARAMS p{args.data(), named.empty() ? nullptr : named.data(), static_cast<UINT>(args.size()), static_cast<UINT>(named.size())};
-        Variant result;
-        EXPECT_EQ(bars->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &p, &result, nullptr, nullptr), c.hr);
-        if (FAILED(c.hr)) continue;
-        ASSERT_EQ(result.vt, VT_DISPATCH);
-        auto* found = static_cast<Control*>(result.pdispVal);
-        EXPECT_EQ(found ? found->id : 0, c.foundId);
-    }
-    EXPECT_TRUE(Called(host, "FindControl(Tag=\"VLTArdeko\")")) << Calls(host);
-}
-
-TEST(StandInHost, AddsButtonsAtTheirPositionAndEachClickReachesEverySink) {
-    OfficeHost host(*FindHostKind("Access11"));
-    Variant controls;
-    ASSERT_EQ(CallByName(host.fileMenu, L"Controls", DISPATCH_PROPERTYGET, {}, &controls), S_OK);
-    const auto number = [](long n) { VARIANT v; v.vt = VT_I4, v.lVal = n; return v; };
-    const auto missing = [] { VARIANT v; v.vt = VT_ERROR, v.scode = DISP_E_PARAMNOTFOUND; return v; };
-    VARIANT yes; yes.vt = VT_BOOL, yes.boolVal = VARIANT_TRUE;
-    Variant added;
-    EXPECT_EQ(CallByName(controls.pdispVal, L"add", DISPATCH_METHOD, {number(1), missing(), missing(), number(7), yes}, &added), E_INVALIDARG);
-    ASSERT_EQ(CallByName(controls.pdispVal, L"Add", DISPATCH_METHOD, {number(1), missing(), missing(), number(5), yes}, &added), S_OK);
-    EXPECT_EQ(host.fileMenu->items.at(4).get(), static_cast<IDispatch*>(added.pdispVal));
-    EXPECT_TRUE(host.fileMenu->items.at(4)->temporary);
-    Variant count;
-    ASSERT_EQ(CallByName(controls.pdispVal, L"COUNT", DISPATCH_PROPERTYGET, {}, &count), S_OK);
-    EXPECT_EQ(count.lVal, 6);
-
-    // A sink that answers Click and sets CancelDefault.
-    struct Sink : DispatchObject<IDispatch> {
-        int clicks = 0;
-        Sink() {
-            Member(L"Click", {L"Ctrl", L"CancelDefault"}, [this](Call& c) {
-                ++clicks;
-                if (c.Arg(1) && c.Arg(1)->vt == (VT_BOOL | VT_BYREF)) *c.Arg(1)->pboolVal = VARIANT_TRUE;
-                return AsObject(c.Arg(0)) ? S_OK : E_INVALIDARG;
-            });
-        }
-    };
-    auto sink = Ref<Sink>::Adopt(new Sink());
-    auto container = Ref<IDispatch>(added.pdispVal).As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-    ASSERT_TRUE(container);
-    Ref<IConnectionPoint> point;
-    ASSERT_EQ(container->FindConnectionPoint(kButtonEventsIid, point.put()), S_OK);
-    DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(sink.get(), &cookie), S_OK);
-    bool cancel = false;
-    Control* button = host.fileMenu->items.at(4).get();
-    EXPECT_EQ(button->Click(cancel), S_OK);
-    EXPECT_EQ(sink->clicks, 1);
-    EXPECT_TRUE(cancel) << "CancelDefault comes back by reference";
-    EXPECT_EQ(point->Unadvise(cookie), S_OK);
-    EXPECT_EQ(button->Click(cancel), S_FALSE);
 }
 
 // --- the add-in in every host ---
@@ -247,7 +108,9 @@ protected:
         kind_ = FindHostKind(GetParam().host);
         ASSERT_NE(kind_, nullptr);
         DeleteFileW((gFolder + L"\\Logo.bmp").c_str());
-        if (GetParam().logo) WriteLogo(20, 18);
+        if (GetParam().logo) {
+            ASSERT_TRUE(CopyFileW(gShippedLogo.c_str(), (gFolder + L"\\Logo.bmp").c_str(), FALSE));
+        }
         SetLanguage(std::nullopt);
     }
     const HostKind* kind_ = nullptr;
@@ -266,7 +129,7 @@ TEST_P(AddinInHost, ConnectsWithItsButtonOrRibbonAndLeavesNothingBehind) {
     EXPECT_EQ(addin->created, S_OK);
     EXPECT_EQ(addin->connected, S_OK);
     EXPECT_EQ(addin->root, "HKLM");
-    EXPECT_GT(addin->entry->progIdReads, 0) << "the add-in reads its ProgId from the host's entry";
+    EXPECT_EQ(LoadBehaviour(HKEY_LOCAL_MACHINE, kind_->app, ProgIdOf(*kind_)), 3u) << "it loads at every start";
     EXPECT_EQ(host.state.templateSaved, host.state.word) << "Word's normal template is left saved";
 
     Control* button = host.MenuButton(kTag);
@@ -276,21 +139,17 @@ TEST_P(AddinInHost, ConnectsWithItsButtonOrRibbonAndLeavesNothingBehind) {
         ASSERT_EQ(host.fileMenu->items.size(), 6u);
         EXPECT_EQ(host.fileMenu->items.at(static_cast<std::size_t>(c.position - 1)).get(), button);
         EXPECT_TRUE(button->temporary && button->type == 1);
-        EXPECT_EQ(button->events.sinks.size(), 1u) << "the add-in listens to the button's click";
+        EXPECT_EQ(button->sinks.size(), 1u) << "the add-in listens to the button's click";
         std::map<std::string, std::string> want{{"Style", "3"}, {"Caption", "Veltrano Archivierungs-Assistent..."},
-            {"FaceId", "1022"}, {"Tag", kTag}, {"BeginGroup", "1"}, {"Priority", "1"}, {"OnAction", "!<" + ProgIdOf(*kind_) + ">"}};
-        if (c.logo) want["Picture"] = "bitmap 20x18";
+            {"FaceId", "1022"}, {"Tag", kTag}, {"BeginGroup", "-1"}, {"Priority", "1"}, {"OnAction", "!<" + ProgIdOf(*kind_) + ">"}};
+        if (c.logo) want["Picture"] = "bitmap 16x16";
         EXPECT_EQ(button->props, want);
-        EXPECT_TRUE(Called(host, "FindControl(Id=30002)")) << Calls(host);
     } else {
         EXPECT_EQ(button, stale) << "a ribbon host gets no button, and an old one is not looked for";
         EXPECT_EQ(addin->customUi, S_OK);
         EXPECT_EQ(addin->customUiXml, Golden());
         EXPECT_EQ(addin->onLoadName, "RibbonOnLoad");
-        EXPECT_EQ(addin->onLoad, S_OK);
-        std::vector<std::string> ids;
-        for (const auto& b : addin->buttons) ids.push_back(b.id);
-        EXPECT_EQ(ids, (std::vector<std::string>{"btnAARun", "btnAAHelp", "btnAAInfo"}));
+        EXPECT_TRUE(addin->onLoad);
     }
 
     // Removing the button changes Word's template; the add-in gives it back the state it had.
@@ -299,11 +158,9 @@ TEST_P(AddinInHost, ConnectsWithItsButtonOrRibbonAndLeavesNothingBehind) {
     host.Shutdown();
     EXPECT_EQ(addin->beginShutdown, S_OK);
     EXPECT_EQ(addin->disconnected, S_OK);
-    if (c.position) {
-        EXPECT_EQ(host.MenuButton(kTag), nullptr);
-        EXPECT_TRUE(button == nullptr || button->events.sinks.empty());
-    }
-    EXPECT_TRUE(Called(host, "FindControl(Tag=\"VLTArdeko\")")) << Calls(host);
+    // The add-in removes its button by its tag, a ribbon host's stale one too.
+    EXPECT_TRUE(stale->deleted && host.MenuButton(kTag) == nullptr);
+    EXPECT_TRUE(button == nullptr || button->sinks.empty()) << "the click event is let go";
     EXPECT_EQ(host.state.templateSaved, savedBefore || !host.state.word);
     EXPECT_EQ(host.state.templateWrites > 0, host.state.word) << "only Word's template is looked after";
 }
@@ -315,7 +172,7 @@ TEST_P(AddinInHost, ItsButtonOpensTheWizardAFreshOneOnEveryClick) {
     ASSERT_NE(host.AddIn(ProgIdOf(*kind_)), nullptr);
     for (int click = 1; click <= 2; ++click) {
         SCOPED_TRACE("click " + std::to_string(click));
-        DialogWatch watch(AddinDialogClasses(), [](HWND w) { CloseDialog(w); });
+        DialogWatch watch;
         if (c.position) {
             Control* button = host.MenuButton(kTag);
             ASSERT_NE(button, nullptr);
@@ -323,7 +180,7 @@ TEST_P(AddinInHost, ItsButtonOpensTheWizardAFreshOneOnEveryClick) {
             EXPECT_EQ(button->Click(cancel), S_OK);
             EXPECT_EQ(cancel, click == 2) << "CancelDefault is left alone";
         } else {
-            EXPECT_EQ(host.ClickRibbon("btnAARun"), S_OK);
+            EXPECT_TRUE(host.ClickRibbon("btnAARun"));
         }
         ASSERT_EQ(watch.seen.size(), 1u);
         EXPECT_EQ(watch.seen[0].substr(0, 11), "ArdekoForm|") << watch.seen[0];
@@ -372,20 +229,17 @@ TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
             LoadedAddIn* addin = host.AddIn(ProgIdOf(host.kind));
             ASSERT_NE(addin, nullptr);
             const auto text = [&](const char* callback) {
-                const CallbackResult r = host.Callback(*addin, callback, c.id);
-                EXPECT_EQ(r.hr, S_OK) << callback;
-                EXPECT_GT(r.idReads, 0) << callback << " reads the control's id";
-                EXPECT_TRUE(r.type == VT_BSTR || r.type == VT_EMPTY) << callback << ": vt " << r.type;
-                return r.type == VT_BSTR ? std::optional<std::string>(r.text) : std::nullopt;
+                const auto answer = host.Callback(*addin, callback, c.id);
+                EXPECT_TRUE(answer.ok) << callback;
+                return answer.text;
             };
             EXPECT_EQ(text("GetImage"), std::optional<std::string>(c.image));
             EXPECT_EQ(text("GetLabel"), std::optional<std::string>(c.label));
             EXPECT_EQ(text("getscreentip"), c.screentip) << "callback names are looked up without regard to case";
             EXPECT_EQ(text("GetSupertip"), c.supertip);
 
-            DialogWatch watch(AddinDialogClasses(), [](HWND w) { CloseDialog(w); });
-            const CallbackResult clicked = host.Callback(*addin, "RibbonHandler", c.id);
-            EXPECT_EQ(clicked.hr, S_OK);
+            DialogWatch watch;
+            EXPECT_TRUE(host.Callback(*addin, "RibbonHandler", c.id).ok);
             std::string opened;
             for (const auto& s : watch.seen) opened += s.substr(0, s.find('|'));
             EXPECT_EQ(opened, c.opens) << (watch.seen.empty() ? "" : watch.seen[0]);
@@ -393,29 +247,6 @@ TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
         }
     }
     SetLanguage(std::nullopt);
-}
-
-// --- the hosts' add-in lists ---
-
-TEST(AddinList, EntriesThatDoNotLoadAtStartUpAreSkippedAndABrokenOneDoesNotStopTheRest) {
-    ASSERT_EQ(gRegistrationError, "");
-    const HostKind& word = *FindHostKind("Word16");
-    const std::wstring base = L"Software\\Microsoft\\Office\\Word\\Addins\\";
-    const std::pair<const wchar_t*, DWORD> entries[] = {{L"VLT_Ardeko.Missing", 3}, {L"VLT_Ardeko.OnDemand", 9}, {L"VLT_Ardeko.ConnectWD", 2}};
-    for (const auto& [name, behaviour] : entries)
-        RegSetKeyValueW(HKEY_CURRENT_USER, (base + name).c_str(), L"LoadBehavior", REG_DWORD, &behaviour, sizeof behaviour);
-    OfficeHost host(word);
-    host.Start();
-    for (const auto& [name, behaviour] : entries) RegDeleteTreeW(HKEY_CURRENT_USER, (base + name).c_str());
-
-    std::vector<std::string> skipped = host.skipped;
-    std::sort(skipped.begin(), skipped.end());
-    EXPECT_EQ(skipped, (std::vector<std::string>{"HKCU\\VLT_Ardeko.ConnectWD: LoadBehavior 2", "HKCU\\VLT_Ardeko.OnDemand: LoadBehavior 9"}));
-    ASSERT_EQ(host.addins.size(), 2u);
-    EXPECT_EQ(host.addins[0].progId, "VLT_Ardeko.Missing");
-    EXPECT_TRUE(FAILED(host.addins[0].created));
-    ASSERT_NE(host.AddIn("VLT_Ardeko.ConnectWD"), nullptr) << "the machine-wide entry still loads";
-    for (const auto& k : HostKinds()) EXPECT_EQ(LoadBehaviour(HKEY_LOCAL_MACHINE, k.app, ProgIdOf(k)), 3u) << k.app;
 }
 
 }  // namespace
