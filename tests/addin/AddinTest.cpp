@@ -138,7 +138,7 @@ TEST(AddinHosts, RegistrationTexts) {
 TEST(AddinTest, RibbonIsTheGoldenFileAndItsCallbacksFollowTheLanguage) {
     TestEnv env;
     ConnectWD wd;
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "golden" / "ribbon.xml", std::ios::binary);
+    std::ifstream in(std::filesystem::path(ARDEKO_TEST_DATA_DIR) / "golden" / "ribbon.xml", std::ios::binary);
     const std::string golden{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     for (const char* ribbonId : {"", "Microsoft.Word.Document"}) EXPECT_EQ(wd.GetCustomUI(ribbonId), golden);
     EXPECT_GT(env.ui.doEventsCalls, 0);
