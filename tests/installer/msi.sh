@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# The Windows Installer packages: both looked at with msitools, the 64-bit Windows one installed
+# and removed silently under Wine in a fresh prefix.
+#  - The package holds no custom action and no self-registration: the registration is its own
+#    rows, in HKEY_LOCAL_MACHINE, the 32-bit library's in the 32-bit registry view.
+#  - Installed, the files lie beside each library as the build staged them; Wine's JScript reaches
+#    the 64-bit library through the machine's registration alone; the stand-in host loads the
+#    add-in from it, and, beside a per-user installation, loads it once.
+#  - Removed, no file and no key of ours is left; a foreign value in the hosts' lists stays.
+# The 32-bit Windows package cannot be installed here (no 32-bit Windows) and is only looked at.
+#
+# Usage: msi.sh MSI MSI_X86 WINE_RUN PREFIX FILES_TSV NSIS_SETUP_AMD64 OFFICEHOST
+set -uo pipefail
+msi=$1 msi_x86=$2 wine_run=$3 prefix=$4 files_tsv=$5 setup=$6 officehost=$7
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+
+hosts=(Word Excel PowerPoint Access)
+progids=(VLT_Ardeko.ConnectWD VLT_Ardeko.ConnectXL VLT_Ardeko.ConnectPP VLT_Ardeko.ConnectAC)
+clsids=({BFCF4E1B-E09A-4DA2-953D-5EB7F582D764} {68F796AA-5F64-4427-A1A5-1ADDA2C15C64}
+        {ECE00A3E-50EC-4F77-8C11-42840B551492} {44F92A68-F8C6-415A-9DE4-5EDEE0C03FA8})
+libid={BDBE34B5-1FCC-4482-A12C-731489742565}
+
+# --- both packages, as msitools read them ---------------------------------------------------
+# check_package MSI TEMPLATE COMPONENTS: the platform, the components (id and attributes: 256 is
+# a 64-bit component) and what every package of ours must and must not hold.
+check_package() {
+  local file=$1 template=$2 components=$3 name
+  name=$(basename "$file")
+  msiinfo export "$file" _ForceCodepage 2>/dev/null | grep -q "^1252	_ForceCodepage" ||
+    fail "$name: its code page is not 1252"
+  msiinfo suminfo "$file" | grep -qx "Template: $template" || fail "$name: platform is not $template"
+  local tables
+  tables=$(msiinfo tables "$file")
+  grep -qx SelfReg <<<"$tables" && [ -n "$(msiinfo export "$file" SelfReg | tail -n +4)" ] &&
+    fail "$name: it self-registers a library"
+  [ -z "$(msiinfo export "$file" CustomAction | tail -n +4)" ] || fail "$name: it has custom actions"
+  local got
+  got=$(msiinfo export "$file" Component | tail -n +4 | cut -f1,4 | LC_ALL=C sort | tr '\t\n' ': ')
+  [ "$got" = "$components" ] || fail "$name: components '$got', expected '$components'"
+  msiinfo export "$file" Property | grep -qx $'ALLUSERS\t1' || fail "$name: not for all users"
+  msiinfo export "$file" Property | grep -qx $'ProductVersion\t3.0.0' || fail "$name: version is not 3.0.0"
+  # The texts survive the code page ("·" of the entries' names, "©" of their description).
+  msiinfo export "$file" Registry | grep -qF $'FriendlyName\tVeltrano Publishing · Archivierungs-Assistent' ||
+    fail "$name: no add-in entry named 'Veltrano Publishing · Archivierungs-Assistent'"
+  # A major upgrade: an older version of the same product is removed.
+  msiinfo export "$file" InstallExecuteSequence | grep -q '^RemoveExistingProducts' ||
+    fail "$name: it does not replace an older version"
+}
+check_package "$msi" 'x64;1033' 'Addin_x64:256 Addin_x86:0 '
+check_package "$msi_x86" 'Intel;1033' 'Addin_x86:0 '
+msiinfo export "$msi_x86" LaunchCondition | grep -q '^NOT VersionNT64' ||
+  fail "OffArdeko-x86.msi can be installed on 64-bit Windows"
+# The same registration for the 32-bit library in both packages.
+diff <(msiinfo export "$msi" Registry | grep 'Addin_x86$' | cut -f2- | sort) \
+     <(msiinfo export "$msi_x86" Registry | tail -n +4 | cut -f2- | sort) >/dev/null ||
+  fail "the 32-bit library's rows differ between the two packages"
+
+# --- installed under Wine ----------------------------------------------------------------------
+export WINEPREFIX=$prefix WINEDEBUG=-all
+if [ -d "$prefix" ]; then
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+fi
+rm -rf "$prefix" "$prefix.lock"
+wine() { "$wine_run" "$prefix" "$@"; }
+# export VIEW KEY: the key and all below it in one registry view, as text.
+export_key() {
+  rm -f "$work/x.reg"
+  wine reg export "$2" "$work/x.reg" /y "/reg:$1" >/dev/null 2>&1 && iconv -f UTF-16 -t UTF-8 "$work/x.reg" | tr -d '\r'
+}
+# Our part of the machine's registry in one view: classes, type library and the hosts' lists.
+ours() {
+  { export_key "$1" 'HKLM\Software\Classes'; export_key "$1" 'HKLM\Software\Microsoft\Office'; } |
+    grep -iE "VLT_Ardeko|Veltrano|OffArdeko|${libid//[{\}]/}|$(IFS='|'; echo "${clsids[*]//[{\}]/}")"
+}
+# value FILE KEY NAME: a value's data in an export, as reg export writes it ("@" the default).
+value() {
+  local name='"'$3'"'
+  [ "$3" = @ ] && name=@
+  awk -v key="[$2]" -v name="$name" '
+    /^\[/ { inkey = (tolower($0) == tolower(key)); next }
+    inkey && index($0, name "=") == 1 { print substr($0, length(name) + 2); exit }' "$1"
+}
+
+wine reg add 'HKLM\Software\Microsoft\Office\Word\Addins' /v Foreign /d kept /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Microsoft\Office\Word\Addins' /v Foreign /d kept /f /reg:32 >/dev/null 2>&1
+pf64=$(wine cmd /c echo %ProgramW6432% | tr -d '\r')
+pf32=$(wine cmd /c 'echo %ProgramFiles(x86)%' | tr -d '\r')
+dir64="$pf64\\Veltrano\\Archivierungs-Assistent" dir32="$pf32\\Veltrano\\Archivierungs-Assistent"
+unix64=$(wine winepath -u "$dir64" | tr -d '\r') unix32=$(wine winepath -u "$dir32" | tr -d '\r')
+unix64=${unix64%/} unix32=${unix32%/}
+
+wine msiexec /i "$(wine winepath -w "$msi" | tr -d '\r')" /qn >/dev/null 2>&1
+code=$?
+[ $code -eq 0 ] || fail "msiexec /i exited with $code"
+
+while IFS=$'\t' read -r rel src; do
+  case $rel in x64/*) installed=$unix64/${rel#x64/} ;; *) installed=$unix32/${rel#x86/} ;; esac
+  cmp -s "$installed" "$src" || fail "${rel%%/*}: ${rel#*/} is missing or differs from the build's"
+done <"$files_tsv"
+[ "$(find "$unix64" "$unix32" -type f | wc -l)" -eq "$(wc -l <"$files_tsv")" ] || fail "other files were installed"
+
+for view in 64 32; do
+  if [ $view = 64 ]; then dll="$dir64\\OffArdeko.dll" tl=win64; else dll="$dir32\\OffArdeko.dll" tl=win32; fi
+  { export_key $view 'HKLM\Software\Classes'; export_key $view 'HKLM\Software\Microsoft\Office'; } >"$work/now.reg"
+  for i in "${!hosts[@]}"; do
+    v=$(value "$work/now.reg" "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\${clsids[$i]}\\InprocServer32" @)
+    expected=$(printf '"%s"' "${dll//\\/\\\\}")
+    [ "${v,,}" = "${expected,,}" ] || fail "$view-bit view: ${progids[$i]}'s server is $v"
+    v=$(value "$work/now.reg" "HKEY_LOCAL_MACHINE\\Software\\Classes\\${progids[$i]}\\CLSID" @)
+    [ "$v" = "\"${clsids[$i]}\"" ] || fail "$view-bit view: ProgId ${progids[$i]} names $v"
+    addin="HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Office\\${hosts[$i]}\\Addins\\${progids[$i]}"
+    v=$(value "$work/now.reg" "$addin" LoadBehavior)
+    [ "$v" = dword:00000003 ] || fail "$view-bit view: ${hosts[$i]}'s entry loads with $v"
+    v=$(value "$work/now.reg" "$addin" FriendlyName)
+    [ "$v" = '"Veltrano Publishing · Archivierungs-Asistent"' ] || [ "$v" = '"Veltrano Publishing · Archivierungs-Assistent"' ] ||
+      fail "$view-bit view: ${hosts[$i]}'s entry is named $v"
+    v=$(value "$work/now.reg" "$addin" Description)
+    [ "$v" = '"Assistent zur Archivierung von Dateien · © Veltrano Publishing"' ] || fail "$view-bit view: ${hosts[$i]}'s description is $v"
+  done
+  v=$(value "$work/now.reg" "HKEY_LOCAL_MACHINE\\Software\\Classes\\TypeLib\\$libid\\2.2\\0\\$tl" @)
+  [ -n "$v" ] || fail "$view-bit view: no $tl type library entry"
+done
+
+# Through the machine's registration alone: the user has no classes of ours.
+cat >"$work/label.js" <<'JS'
+var connect = new ActiveXObject("VLT_Ardeko.ConnectWD");
+WScript.Echo("label=" + connect.GetLabel({Id: "btnAAHelp"}));
+JS
+got=$(wine cscript //nologo "$(wine winepath -w "$work/label.js" | tr -d '\r')" 2>&1 | tr -d '\r')
+[ "$got" = "label=Hilfe" ] || fail "JScript through the machine's registration: '$got'"
+host_loads() { wine "$officehost" Word16 2>&1 | tr -d '\r' | grep -i 'VLT_Ardeko.ConnectWD: created'; }
+got=$(host_loads)
+[ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created S_OK, connected S_OK, GetCustomUI S_OK, RibbonOnLoad ok' ] ||
+  fail "the stand-in host, machine installation only: '$got'"
+
+# Beside a per-user installation: the user's own entry is the one loaded, once. (This Wine runs
+# no 32-bit regsvr32, so the per-user installer ends with exit code 2.)
+wine "$setup" /S >/dev/null 2>&1
+got=$(host_loads)
+[ "$got" = 'HKCU\VLT_Ardeko.ConnectWD: created S_OK, connected S_OK, GetCustomUI S_OK, RibbonOnLoad ok' ] ||
+  fail "the stand-in host, beside a per-user installation: '$got'"
+localappdata=$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')
+wine "$localappdata\\Programs\\Veltrano\\Archivierungs-Assistent\\Uninstall.exe" /S \
+  "_?=$localappdata\\Programs\\Veltrano\\Archivierungs-Assistent" >/dev/null 2>&1
+got=$(host_loads)
+[ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created S_OK, connected S_OK, GetCustomUI S_OK, RibbonOnLoad ok' ] ||
+  fail "the stand-in host, after the per-user installation was removed: '$got'"
+
+wine msiexec /x "$(wine winepath -w "$msi" | tr -d '\r')" /qn >/dev/null 2>&1
+code=$?
+[ $code -eq 0 ] || fail "msiexec /x exited with $code"
+for view in 64 32; do
+  left=$(ours $view)
+  [ -z "$left" ] || fail "$view-bit view: keys or values of ours are left: $(head -5 <<<"$left" | tr '\n' ' ')"
+  [ "$(export_key $view 'HKLM\Software\Microsoft\Office\Word\Addins' | grep -c '^"Foreign"="kept"$')" = 1 ] ||
+    fail "$view-bit view: the foreign value in Word's list of add-ins is gone"
+done
+[ ! -e "$(dirname "$unix64")" ] && [ ! -e "$(dirname "$unix32")" ] || fail "folders of ours are left in the program folders"
+
+[ $status -eq 0 ] && echo "Windows Installer packages: all checks passed"
+exit $status
