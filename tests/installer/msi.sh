@@ -28,34 +28,37 @@ libid={BDBE34B5-1FCC-4482-A12C-731489742565}
 # a 64-bit component) and what every package of ours must and must not hold.
 check_package() {
   local file=$1 template=$2 components=$3 name
+  table() { msiinfo export "$file" "$1" 2>/dev/null | tr -d '\r'; }
+  # grep -q would end the pipe early, which pipefail reports as a failure.
+  has() { grep "$@" >/dev/null; }
   name=$(basename "$file")
-  msiinfo export "$file" _ForceCodepage 2>/dev/null | grep -q "^1252	_ForceCodepage" ||
+  table _ForceCodepage | has $'^1252\t_ForceCodepage' ||
     fail "$name: its code page is not 1252"
-  msiinfo suminfo "$file" | grep -qx "Template: $template" || fail "$name: platform is not $template"
+  msiinfo suminfo "$file" | tr -d "\r" | has -x "Template: $template" || fail "$name: platform is not $template"
   local tables
-  tables=$(msiinfo tables "$file")
-  grep -qx SelfReg <<<"$tables" && [ -n "$(msiinfo export "$file" SelfReg | tail -n +4)" ] &&
+  tables=$(msiinfo tables "$file" | tr -d '\r')
+  grep -qx SelfReg <<<"$tables" && [ -n "$(table SelfReg | tail -n +4)" ] &&
     fail "$name: it self-registers a library"
-  [ -z "$(msiinfo export "$file" CustomAction | tail -n +4)" ] || fail "$name: it has custom actions"
+  [ -z "$(table CustomAction | tail -n +4)" ] || fail "$name: it has custom actions"
   local got
-  got=$(msiinfo export "$file" Component | tail -n +4 | cut -f1,4 | LC_ALL=C sort | tr '\t\n' ': ')
+  got=$(table Component | tail -n +4 | cut -f1,4 | LC_ALL=C sort | tr '\t\n' ': ')
   [ "$got" = "$components" ] || fail "$name: components '$got', expected '$components'"
-  msiinfo export "$file" Property | grep -qx $'ALLUSERS\t1' || fail "$name: not for all users"
-  msiinfo export "$file" Property | grep -qx $'ProductVersion\t3.0.0' || fail "$name: version is not 3.0.0"
+  table Property | has -x $'ALLUSERS\t1' || fail "$name: not for all users"
+  table Property | has -x $'ProductVersion\t3.0.0' || fail "$name: version is not 3.0.0"
   # The texts survive the code page ("·" of the entries' names, "©" of their description).
-  msiinfo export "$file" Registry | grep -qF $'FriendlyName\tVeltrano Publishing · Archivierungs-Assistent' ||
+  table Registry | has -F $'FriendlyName\tVeltrano Publishing · Archivierungs-Assistent' ||
     fail "$name: no add-in entry named 'Veltrano Publishing · Archivierungs-Assistent'"
   # A major upgrade: an older version of the same product is removed.
-  msiinfo export "$file" InstallExecuteSequence | grep -q '^RemoveExistingProducts' ||
+  table InstallExecuteSequence | has '^RemoveExistingProducts' ||
     fail "$name: it does not replace an older version"
 }
-check_package "$msi" 'x64;1033' 'Addin_x64:256 Addin_x86:0 '
-check_package "$msi_x86" 'Intel;1033' 'Addin_x86:0 '
-msiinfo export "$msi_x86" LaunchCondition | grep -q '^NOT VersionNT64' ||
+check_package "$msi" 'x64;1033' 'Addin_x64:256 Addin_x86:0 Maker_x64:256 Maker_x86:0 '
+check_package "$msi_x86" 'Intel;1033' 'Addin_x86:0 Maker_x86:0 '
+msiinfo export "$msi_x86" LaunchCondition | grep '^NOT VersionNT64' >/dev/null ||
   fail "OffArdeko-x86.msi can be installed on 64-bit Windows"
 # The same registration for the 32-bit library in both packages.
-diff <(msiinfo export "$msi" Registry | grep 'Addin_x86$' | cut -f2- | sort) \
-     <(msiinfo export "$msi_x86" Registry | tail -n +4 | cut -f2- | sort) >/dev/null ||
+diff <(msiinfo export "$msi" Registry | tr -d '\r' | grep $'\tAddin_x86$' | cut -f2- | sort) \
+     <(msiinfo export "$msi_x86" Registry | tr -d '\r' | tail -n +4 | cut -f2- | sort) >/dev/null ||
   fail "the 32-bit library's rows differ between the two packages"
 
 # --- installed under Wine ----------------------------------------------------------------------
@@ -71,18 +74,22 @@ export_key() {
   rm -f "$work/x.reg"
   wine reg export "$2" "$work/x.reg" /y "/reg:$1" >/dev/null 2>&1 && iconv -f UTF-16 -t UTF-8 "$work/x.reg" | tr -d '\r'
 }
-# Our part of the machine's registry in one view: classes, type library and the hosts' lists.
+# Our keys in the machine's registry in one view (VIEW 64 or 32), each exported on its own: the
+# whole of the classes takes seconds.
 ours() {
-  { export_key "$1" 'HKLM\Software\Classes'; export_key "$1" 'HKLM\Software\Microsoft\Office'; } |
-    grep -iE "VLT_Ardeko|Veltrano|OffArdeko|${libid//[{\}]/}|$(IFS='|'; echo "${clsids[*]//[{\}]/}")"
+  local key
+  for key in "${clsids[@]/#/HKLM\\Software\\Classes\\CLSID\\}" "${progids[@]/#/HKLM\\Software\\Classes\\}" \
+             "HKLM\\Software\\Classes\\TypeLib\\$libid" 'HKLM\Software\Microsoft\Office'; do
+    export_key "$1" "$key"
+  done
 }
 # value FILE KEY NAME: a value's data in an export, as reg export writes it ("@" the default).
 value() {
   local name='"'$3'"'
   [ "$3" = @ ] && name=@
-  awk -v key="[$2]" -v name="$name" '
-    /^\[/ { inkey = (tolower($0) == tolower(key)); next }
-    inkey && index($0, name "=") == 1 { print substr($0, length(name) + 2); exit }' "$1"
+  KEY="[$2]" NAME=$name awk '
+    /^\[/ { inkey = (tolower($0) == tolower(ENVIRON["KEY"])); next }
+    inkey && index($0, ENVIRON["NAME"] "=") == 1 { print substr($0, length(ENVIRON["NAME"]) + 2); exit }' "$1"
 }
 
 wine reg add 'HKLM\Software\Microsoft\Office\Word\Addins' /v Foreign /d kept /f >/dev/null 2>&1
@@ -105,7 +112,7 @@ done <"$files_tsv"
 
 for view in 64 32; do
   if [ $view = 64 ]; then dll="$dir64\\OffArdeko.dll" tl=win64; else dll="$dir32\\OffArdeko.dll" tl=win32; fi
-  { export_key $view 'HKLM\Software\Classes'; export_key $view 'HKLM\Software\Microsoft\Office'; } >"$work/now.reg"
+  ours $view >"$work/now.reg"
   for i in "${!hosts[@]}"; do
     v=$(value "$work/now.reg" "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\${clsids[$i]}\\InprocServer32" @)
     expected=$(printf '"%s"' "${dll//\\/\\\\}")
@@ -125,38 +132,41 @@ for view in 64 32; do
   [ -n "$v" ] || fail "$view-bit view: no $tl type library entry"
 done
 
-# Through the machine's registration alone: the user has no classes of ours.
+# Through the machine's registration alone: the user has no classes of ours. The add-in asks
+# the control for its Id as hosts' callers do, "get or call", which Wine's JScript takes as a call.
 cat >"$work/label.js" <<'JS'
 var connect = new ActiveXObject("VLT_Ardeko.ConnectWD");
-WScript.Echo("label=" + connect.GetLabel({Id: "btnAAHelp"}));
+WScript.Echo("label=" + connect.GetLabel({Id: function () { return "btnAAHelp"; }}));
 JS
 got=$(wine cscript //nologo "$(wine winepath -w "$work/label.js" | tr -d '\r')" 2>&1 | tr -d '\r')
 [ "$got" = "label=Hilfe" ] || fail "JScript through the machine's registration: '$got'"
 host_loads() { wine "$officehost" Word16 2>&1 | tr -d '\r' | grep -i 'VLT_Ardeko.ConnectWD: created'; }
 got=$(host_loads)
-[ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created S_OK, connected S_OK, GetCustomUI S_OK, RibbonOnLoad ok' ] ||
+[ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok' ] ||
   fail "the stand-in host, machine installation only: '$got'"
 
 # Beside a per-user installation: the user's own entry is the one loaded, once. (This Wine runs
 # no 32-bit regsvr32, so the per-user installer ends with exit code 2.)
 wine "$setup" /S >/dev/null 2>&1
 got=$(host_loads)
-[ "$got" = 'HKCU\VLT_Ardeko.ConnectWD: created S_OK, connected S_OK, GetCustomUI S_OK, RibbonOnLoad ok' ] ||
+[ "$got" = 'HKCU\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok' ] ||
   fail "the stand-in host, beside a per-user installation: '$got'"
 localappdata=$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')
 wine "$localappdata\\Programs\\Veltrano\\Archivierungs-Assistent\\Uninstall.exe" /S \
   "_?=$localappdata\\Programs\\Veltrano\\Archivierungs-Assistent" >/dev/null 2>&1
 got=$(host_loads)
-[ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created S_OK, connected S_OK, GetCustomUI S_OK, RibbonOnLoad ok' ] ||
+[ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok' ] ||
   fail "the stand-in host, after the per-user installation was removed: '$got'"
 
 wine msiexec /x "$(wine winepath -w "$msi" | tr -d '\r')" /qn >/dev/null 2>&1
 code=$?
 [ $code -eq 0 ] || fail "msiexec /x exited with $code"
 for view in 64 32; do
-  left=$(ours $view)
-  [ -z "$left" ] || fail "$view-bit view: keys or values of ours are left: $(head -5 <<<"$left" | tr '\n' ' ')"
-  [ "$(export_key $view 'HKLM\Software\Microsoft\Office\Word\Addins' | grep -c '^"Foreign"="kept"$')" = 1 ] ||
+  ours $view >"$work/left.reg"
+  grep -E '^\[' "$work/left.reg" | grep -vxF -e '[HKEY_LOCAL_MACHINE\Software\Microsoft\Office]' \
+    -e '[HKEY_LOCAL_MACHINE\Software\Microsoft\Office\Word]' -e '[HKEY_LOCAL_MACHINE\Software\Microsoft\Office\Word\Addins]' >"$work/left"
+  [ ! -s "$work/left" ] || fail "$view-bit view: keys of ours are left: $(head -5 "$work/left" | tr '\n' ' ')"
+  [ "$(value "$work/left.reg" 'HKEY_LOCAL_MACHINE\Software\Microsoft\Office\Word\Addins' Foreign)" = '"kept"' ] ||
     fail "$view-bit view: the foreign value in Word's list of add-ins is gone"
 done
 [ ! -e "$(dirname "$unix64")" ] && [ ! -e "$(dirname "$unix32")" ] || fail "folders of ours are left in the program folders"
