@@ -74,11 +74,12 @@ export_key() {
   rm -f "$work/x.reg"
   wine reg export "$2" "$work/x.reg" /y "/reg:$1" >/dev/null 2>&1 && iconv -f UTF-16 -t UTF-8 "$work/x.reg" | tr -d '\r'
 }
-# Our keys in the machine's registry in one view (VIEW 64 or 32), each exported on its own: the
-# whole of the classes takes seconds.
+# Our keys in the machine's registry in one view (VIEW 64 or 32), each exported on its own (the
+# whole of the classes takes seconds): Word's class and ProgId stand for the four hosts', which
+# are rows of the same component; the hosts' lists hold all four entries.
 ours() {
   local key
-  for key in "${clsids[@]/#/HKLM\\Software\\Classes\\CLSID\\}" "${progids[@]/#/HKLM\\Software\\Classes\\}" \
+  for key in "HKLM\\Software\\Classes\\CLSID\\${clsids[0]}" "HKLM\\Software\\Classes\\${progids[0]}" \
              "HKLM\\Software\\Classes\\TypeLib\\$libid" 'HKLM\Software\Microsoft\Office'; do
     export_key "$1" "$key"
   done
@@ -113,18 +114,19 @@ done <"$files_tsv"
 for view in 64 32; do
   if [ $view = 64 ]; then dll="$dir64\\OffArdeko.dll" tl=win64; else dll="$dir32\\OffArdeko.dll" tl=win32; fi
   ours $view >"$work/now.reg"
+  v=$(value "$work/now.reg" "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\${clsids[0]}\\InprocServer32" @)
+  expected=$(printf '"%s"' "${dll//\\/\\\\}")
+  [ "${v,,}" = "${expected,,}" ] || fail "$view-bit view: ${progids[0]}'s server is $v"
+  v=$(value "$work/now.reg" "HKEY_LOCAL_MACHINE\\Software\\Classes\\${progids[0]}\\CLSID" @)
+  [ "$v" = "\"${clsids[0]}\"" ] || fail "$view-bit view: ProgId ${progids[0]} names $v"
   for i in "${!hosts[@]}"; do
-    v=$(value "$work/now.reg" "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\${clsids[$i]}\\InprocServer32" @)
-    expected=$(printf '"%s"' "${dll//\\/\\\\}")
-    [ "${v,,}" = "${expected,,}" ] || fail "$view-bit view: ${progids[$i]}'s server is $v"
-    v=$(value "$work/now.reg" "HKEY_LOCAL_MACHINE\\Software\\Classes\\${progids[$i]}\\CLSID" @)
-    [ "$v" = "\"${clsids[$i]}\"" ] || fail "$view-bit view: ProgId ${progids[$i]} names $v"
     addin="HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Office\\${hosts[$i]}\\Addins\\${progids[$i]}"
     v=$(value "$work/now.reg" "$addin" LoadBehavior)
     [ "$v" = dword:00000003 ] || fail "$view-bit view: ${hosts[$i]}'s entry loads with $v"
     v=$(value "$work/now.reg" "$addin" FriendlyName)
-    [ "$v" = '"Veltrano Publishing · Archivierungs-Asistent"' ] || [ "$v" = '"Veltrano Publishing · Archivierungs-Assistent"' ] ||
-      fail "$view-bit view: ${hosts[$i]}'s entry is named $v"
+    want=Assistent
+    [ "${hosts[$i]}" = PowerPoint ] && want=Asistent  # the name it was first registered under
+    [ "$v" = "\"Veltrano Publishing · Archivierungs-$want\"" ] || fail "$view-bit view: ${hosts[$i]}'s entry is named $v"
     v=$(value "$work/now.reg" "$addin" Description)
     [ "$v" = '"Assistent zur Archivierung von Dateien · © Veltrano Publishing"' ] || fail "$view-bit view: ${hosts[$i]}'s description is $v"
   done
