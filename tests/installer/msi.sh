@@ -7,11 +7,13 @@
 #    the 64-bit library through the machine's registration alone; the stand-in host loads the
 #    add-in from it, and, beside a per-user installation, loads it once.
 #  - Removed, no file and no key of ours is left; a foreign value in the hosts' lists stays.
+#  - Over an older version of the package, the new one replaces it (a major upgrade).
 # The 32-bit Windows package cannot be installed here (no 32-bit Windows) and is only looked at.
 #
-# Usage: msi.sh MSI MSI_X86 WINE_RUN PREFIX FILES_TSV NSIS_SETUP_AMD64 OFFICEHOST
+# Usage: msi.sh MSI MSI_X86 WINE_RUN PREFIX FILES_TSV NSIS_SETUP_AMD64 OFFICEHOST WXS STAGE
+#   WXS, STAGE: the package's source and the folder the build made it in, for an older version.
 set -uo pipefail
-msi=$1 msi_x86=$2 wine_run=$3 prefix=$4 files_tsv=$5 setup=$6 officehost=$7
+msi=$1 msi_x86=$2 wine_run=$3 prefix=$4 files_tsv=$5 setup=$6 officehost=$7 wxs=$8 stage=$9
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
@@ -101,9 +103,16 @@ dir64="$pf64\\Veltrano\\Archivierungs-Assistent" dir32="$pf32\\Veltrano\\Archivi
 unix64=$(wine winepath -u "$dir64" | tr -d '\r') unix32=$(wine winepath -u "$dir32" | tr -d '\r')
 unix64=${unix64%/} unix32=${unix32%/}
 
+# An older version first, made from the same source.
+(cd "$stage" && wixl -a x64 -D Arch=x64 -D Version=2.9.0 -o "$work/old.msi" "$wxs") || fail "no older package"
+wine msiexec /i "$(wine winepath -w "$work/old.msi" | tr -d '\r')" /qn >/dev/null 2>&1 || fail "the older package did not install"
 wine msiexec /i "$(wine winepath -w "$msi" | tr -d '\r')" /qn >/dev/null 2>&1
 code=$?
 [ $code -eq 0 ] || fail "msiexec /i exited with $code"
+versions=$(export_key 64 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' |
+           awk '/^"DisplayName"="Veltrano Archivierungs-Assistent"$/ { ours = 1 } /^\[/ { ours = 0 }
+                ours && /^"DisplayVersion"=/ { print }' | LC_ALL=C sort | tr '\n' ' ')
+[ "$versions" = '"DisplayVersion"="3.0.0" ' ] || fail "after the upgrade, installed versions: $versions"
 
 while IFS=$'\t' read -r rel src; do
   case $rel in x64/*) installed=$unix64/${rel#x64/} ;; *) installed=$unix32/${rel#x86/} ;; esac
