@@ -3,7 +3,9 @@
 # as the build made it, writes the uninstall entry and registers the add-in for the user; the
 # silent uninstaller takes all of it away again, and nothing else. Run twice: once as Windows
 # starts the uninstaller from the list of programs (it copies itself to the temporary folder and
-# returns at once), once in place with _?= (it waits, but cannot remove itself).
+# returns at once), once in place with _?= (it waits, but cannot remove itself). Run again over an
+# installation whose hosts turned the add-in off, it repairs it; its first page speaks the
+# language of the user's Windows, German or English.
 #
 # This Wine runs 64-bit programs only, so the 64-bit build of the installer script is run; its
 # 32-bit DLL can be installed but not registered (the 32-bit regsvr32 does not start), which the
