@@ -16,8 +16,10 @@ namespace {
 namespace wt = ardeko::win32;
 using ardeko::AddinHosts;
 
-const std::wstring kLibId = wt::Wide(ardeko::AddinTypeLibraryId);
-const std::wstring kLibVersion = wt::Wide(ardeko::AddinTypeLibraryVersion);
+const std::wstring kLibIdText = wt::Wide(ardeko::AddinTypeLibraryId);
+const std::wstring kLibVersionText = wt::Wide(ardeko::AddinTypeLibraryVersion);
+const wchar_t* const kLibId = kLibIdText.c_str();
+const wchar_t* const kLibVersion = kLibVersionText.c_str();
 
 bool SetText(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
     HKEY k = nullptr;
