@@ -21,9 +21,9 @@ fail() { echo "FAIL: $*"; status=1; }
 
 hosts=(Word Excel PowerPoint Access)
 progids=(VLT_Ardeko.ConnectWD VLT_Ardeko.ConnectXL VLT_Ardeko.ConnectPP VLT_Ardeko.ConnectAC)
-clsids=({BFCF4E1B-E09A-4DA2-953D-5EB7F582D764} {68F796AA-5F64-4427-A1A5-1ADDA2C15C64}
-        {ECE00A3E-50EC-4F77-8C11-42840B551492} {44F92A68-F8C6-415A-9DE4-5EDEE0C03FA8})
-libid={BDBE34B5-1FCC-4482-A12C-731489742565}
+clsids=('{BFCF4E1B-E09A-4DA2-953D-5EB7F582D764}' '{68F796AA-5F64-4427-A1A5-1ADDA2C15C64}'
+        '{ECE00A3E-50EC-4F77-8C11-42840B551492}' '{44F92A68-F8C6-415A-9DE4-5EDEE0C03FA8}')
+libid='{BDBE34B5-1FCC-4482-A12C-731489742565}'
 
 # --- both packages, as msitools read them ---------------------------------------------------
 # check_package MSI TEMPLATE COMPONENTS: the platform, the components (id and attributes: 256 is
