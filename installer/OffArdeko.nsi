@@ -9,10 +9,18 @@
 ;
 ; Built by CMake (installer/CMakeLists.txt) with
 ;   makensis -INPUTCHARSET UTF8 -DARDEKO_TARGET=x86-unicode|amd64-unicode -DARDEKO_OUTFILE=...
-;            -DARDEKO_FILES=Files.nsh -DARDEKO_VERSION=3.00 -DARDEKO_VERSION4=3.0.0.0 OffArdeko.nsi
+;            -DARDEKO_FILES=Files.nsh -DARDEKO_ADDINS=Addins.nsh -DARDEKO_VERSION=3.00
+;            -DARDEKO_VERSION4=3.0.0.0 [-DARDEKO_SIGN=sign-file -DARDEKO_SIGN_PFX=...] OffArdeko.nsi
 ; Files.nsh is generated: the macros ARDEKO_FILES_x86, ARDEKO_FILES_x64 (File commands with the
 ; build's paths) and ARDEKO_DELETE_FILES (the same names to delete), so that the uninstaller
-; removes exactly what the installer wrote.
+; removes exactly what the installer wrote. Addins.nsh is generated from the add-in's registration
+; table: ARDEKO_RESET_LOAD_BEHAVIOR.
+;
+; Running the installer again over an installation repairs it: the files are written anew, both
+; DLLs registered again, and each host's entry is set back to loading at start-up (a host that
+; failed to load the add-in once turns it off by itself).
+;
+; It speaks German or English, by the language of the user's Windows.
 ;
 ; The shipped installer is the 32-bit one: it runs on 32-bit and 64-bit Windows alike. The
 ; 64-bit build of this script is the same installer for the tests under a Wine that runs
@@ -29,6 +37,7 @@ SetCompressor /SOLID lzma
 !include FileFunc.nsh
 !include MUI2.nsh
 !include /CHARSET=UTF8 "${ARDEKO_FILES}"
+!include /CHARSET=UTF8 "${ARDEKO_ADDINS}"
 ; In the 64-bit build ${RunningX64} is always true, and LogicLib's unused else branches warn.
 !if ${NSIS_PTR_SIZE} > 4
   !pragma warning disable 6012
@@ -58,6 +67,11 @@ OutFile "${ARDEKO_OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Veltrano\Archivierungs-Assistent"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PUBLISHER}"
+; With a code-signing certificate: the setup program and its uninstaller, each once it is made.
+!ifdef ARDEKO_SIGN
+  !finalize '"${ARDEKO_SIGN}" "${ARDEKO_SIGN_PFX}" "%1"' = 0
+  !uninstfinalize '"${ARDEKO_SIGN}" "${ARDEKO_SIGN_PFX}" "%1"' = 0
+!endif
 ShowInstDetails show
 ShowUninstDetails show
 
@@ -70,13 +84,27 @@ VIAddVersionKey /LANG=1031 "ProductVersion" "${ARDEKO_VERSION}"
 VIAddVersionKey /LANG=1031 "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_TEXT "Der ${PRODUCT} ist installiert. Er erscheint beim nächsten Start von Word, Excel, PowerPoint und Access."
+!define MUI_FINISHPAGE_TEXT "$(FinishText)"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; English first: it is the language of every Windows that is not German.
+!insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "German"
+
+LangString FinishText ${LANG_ENGLISH} "The ${PRODUCT} is installed. It appears the next time Word, Excel, PowerPoint and Access start."
+LangString FinishText ${LANG_GERMAN} "Der ${PRODUCT} ist installiert. Er erscheint beim nächsten Start von Word, Excel, PowerPoint und Access."
+; $R9: the DLL, as x86\OffArdeko.dll; $R8: regsvr32's exit code.
+LangString NotRegistered ${LANG_ENGLISH} "$R9 could not be registered."
+LangString NotRegistered ${LANG_GERMAN} "$R9 konnte nicht registriert werden."
+LangString NotRegisteredCode ${LANG_ENGLISH} "$R9 could not be registered (regsvr32: $R8)."
+LangString NotRegisteredCode ${LANG_GERMAN} "$R9 konnte nicht registriert werden (regsvr32: $R8)."
+LangString NotUnregistered ${LANG_ENGLISH} "$R9 could not be removed from the registry."
+LangString NotUnregistered ${LANG_GERMAN} "$R9 konnte nicht aus der Registrierung entfernt werden."
+LangString NotUnregisteredCode ${LANG_ENGLISH} "$R9 could not be removed from the registry (regsvr32: $R8)."
+LangString NotUnregisteredCode ${LANG_GERMAN} "$R9 konnte nicht aus der Registrierung entfernt werden (regsvr32: $R8)."
 
 ; Exit code 2: installed or removed, but a DLL's registration or removal from the registry
 ; failed (the message names which); silent installs report it only this way.
@@ -153,16 +181,21 @@ Section "Add-in"
   ClearErrors
   RegDLL "$INSTDIR\${NATIVE}\${DLL}"
   ${If} ${Errors}
-    !insertmacro ReportRegistrationFailure "${NATIVE}\${DLL} konnte nicht registriert werden."
+    StrCpy $R9 "${NATIVE}\${DLL}"
+    !insertmacro ReportRegistrationFailure "$(NotRegistered)"
   ${EndIf}
   ${If} ${RunningX64}
     ClearErrors
-    ExecWait '"${OTHER_REGSVR32}" /s "$INSTDIR\${OTHER}\${DLL}"' $0
+    ExecWait '"${OTHER_REGSVR32}" /s "$INSTDIR\${OTHER}\${DLL}"' $R8
     ${If} ${Errors}
-    ${OrIf} $0 != 0
-      !insertmacro ReportRegistrationFailure "${OTHER}\${DLL} konnte nicht registriert werden (regsvr32: $0)."
+    ${OrIf} $R8 != 0
+      StrCpy $R9 "${OTHER}\${DLL}"
+      !insertmacro ReportRegistrationFailure "$(NotRegisteredCode)"
     ${EndIf}
   ${EndIf}
+  ; A repair: the registration writes the entries' load behaviour too, but only for the DLLs
+  ; whose registration ran; the hosts' entries are the same for both.
+  !insertmacro ARDEKO_RESET_LOAD_BEHAVIOR
 SectionEnd
 
 Section "Uninstall"
@@ -174,16 +207,18 @@ Section "Uninstall"
     ClearErrors
     UnRegDLL "$INSTDIR\${NATIVE}\${DLL}"
     ${If} ${Errors}
-      !insertmacro ReportRegistrationFailure "${NATIVE}\${DLL} konnte nicht aus der Registrierung entfernt werden."
+      StrCpy $R9 "${NATIVE}\${DLL}"
+      !insertmacro ReportRegistrationFailure "$(NotUnregistered)"
     ${EndIf}
   ${EndIf}
   ${If} ${RunningX64}
   ${AndIf} ${FileExists} "$INSTDIR\${OTHER}\${DLL}"
     ClearErrors
-    ExecWait '"${OTHER_REGSVR32}" /s /u "$INSTDIR\${OTHER}\${DLL}"' $0
+    ExecWait '"${OTHER_REGSVR32}" /s /u "$INSTDIR\${OTHER}\${DLL}"' $R8
     ${If} ${Errors}
-    ${OrIf} $0 != 0
-      !insertmacro ReportRegistrationFailure "${OTHER}\${DLL} konnte nicht aus der Registrierung entfernt werden (regsvr32: $0)."
+    ${OrIf} $R8 != 0
+      StrCpy $R9 "${OTHER}\${DLL}"
+      !insertmacro ReportRegistrationFailure "$(NotUnregisteredCode)"
     ${EndIf}
   ${EndIf}
 

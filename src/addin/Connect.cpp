@@ -36,28 +36,6 @@ std::optional<std::string> controlId(host::RibbonControl& control) {
 
 }  // namespace
 
-std::string AddinDescription() { return std::string("Assistent zur Archivierung von Dateien") + " · " + MakerNotice; }
-
-const std::vector<AddinHostInfo>& AddinHosts() {
-    static const std::vector<AddinHostInfo> hosts{
-        {"ConnectWD", "Word", "VLT_Ardeko.ConnectWD", "{BFCF4E1B-E09A-4DA2-953D-5EB7F582D764}",
-         "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Word",
-         "Veltrano Publishing · Archivierungs-Assistent", true},
-        {"ConnectXL", "Excel", "VLT_Ardeko.ConnectXL", "{68F796AA-5F64-4427-A1A5-1ADDA2C15C64}",
-         "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Excel",
-         "Veltrano Publishing · Archivierungs-Assistent", false},
-        // PowerPoint's entry keeps the spelling it was registered under; a corrected name
-        // would leave users with a second, stale entry in the host's add-in list.
-        {"ConnectPP", "PowerPoint", "VLT_Ardeko.ConnectPP", "{ECE00A3E-50EC-4F77-8C11-42840B551492}",
-         "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\PowerPoint",
-         "Veltrano Publishing · Archivierungs-Asistent", false},
-        {"ConnectAC", "Access", "VLT_Ardeko.ConnectAC", "{44F92A68-F8C6-415A-9DE4-5EDEE0C03FA8}",
-         "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Access",
-         "Veltrano Publishing · Archivierungs-Assistent", false},
-    };
-    return hosts;
-}
-
 std::optional<std::int16_t> LeadingNumberAsInt16(const std::string& text) {
     // Blanks, tabs and line breaks are skipped wherever they stand, as the classic
     // number-prefix reading does ("1 2" reads 12).

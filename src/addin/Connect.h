@@ -7,32 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "addin/AddinTable.h"
 #include "platform/OfficeHost.h"
 
 namespace ardeko {
-
-// What a host needs to find and load its connection class.
-struct AddinHostInfo {
-    const char* className;         // "ConnectWD"
-    const char* hostName;          // "Word"
-    const char* progId;            // "VLT_Ardeko.ConnectWD"
-    const char* classId;           // the class's fixed identifier
-    const char* registryLocation;  // where the host keeps its per-user add-in list
-    const char* friendlyName;      // shown in the host's add-in list
-    bool keepsNormalTemplateSaved; // Word: the normal template must not look changed
-};
-
-inline constexpr const char* AddinLibraryName = "OffArdeko.dll";
-inline constexpr const char* AddinTypeLibraryName = "VLT_Ardeko";
-inline constexpr const char* AddinTypeLibraryDescription = "Veltrano Archivierungs-Assistent";
-inline constexpr const char* AddinTypeLibraryVersion = "2.2";
-inline constexpr std::uint32_t AddinLoadBehavior = 3;  // loaded at the host's start-up
-
-// The description of every add-in entry: what it does, then the maker's notice.
-std::string AddinDescription();
-
-// The four classes' data: Word, Excel, PowerPoint, Access.
-const std::vector<AddinHostInfo>& AddinHosts();
 
 // The File-menu button of hosts without a ribbon.
 inline constexpr const char* MenuButtonTag = "VLTArdeko";

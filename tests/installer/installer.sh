@@ -3,7 +3,9 @@
 # as the build made it, writes the uninstall entry and registers the add-in for the user; the
 # silent uninstaller takes all of it away again, and nothing else. Run twice: once as Windows
 # starts the uninstaller from the list of programs (it copies itself to the temporary folder and
-# returns at once), once in place with _?= (it waits, but cannot remove itself).
+# returns at once), once in place with _?= (it waits, but cannot remove itself). Run again over an
+# installation whose hosts turned the add-in off, it repairs it; its first page speaks the
+# language of the user's Windows, German or English.
 #
 # This Wine runs 64-bit programs only, so the 64-bit build of the installer script is run; its
 # 32-bit DLL can be installed but not registered (the 32-bit regsvr32 does not start), which the
@@ -11,11 +13,13 @@
 # programs run.
 #
 # Usage: installer.sh INSTALLER WINE_RUN PREFIX FILES_TSV SHIPPED_INSTALLER OFFICEHOST RECORDER
+#                     WINDOW_SHOT SCREENSHOTS
 #   FILES_TSV: one line per installed file, "x64/Logo.bmp<TAB>the build's file".
 #   SHIPPED_INSTALLER: the 32-bit installer, which is only looked at.
 #   OFFICEHOST: the stand-in host officehost.exe; RECORDER: record-open.exe, the browser's stand-in.
+#   WINDOW_SHOT: window-shot.exe; SCREENSHOTS: the folder for the pictures of the first page.
 set -uo pipefail
-installer=$1 wine_run=$2 prefix=$3 files_tsv=$4 shipped=$5 officehost=$6 recorder=$7
+installer=$1 wine_run=$2 prefix=$3 files_tsv=$4 shipped=$5 officehost=$6 recorder=$7 window_shot=$8 shots=$9
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
@@ -237,10 +241,19 @@ CASES
   wine regsvr32 /s /u /n /i:machine "$dll" >/dev/null 2>&1 || fail "help: the machine-wide registration could not be removed"
 }
 
-# 3. Install again, click "Hilfe", uninstall in place: waits, removes everything but itself.
+# 3. Install again; a host turns the add-in off after a failed load (load behaviour 2), and
+# running the installer once more repairs it. Then click "Hilfe", uninstall in place: waits,
+# removes everything but itself.
 wine "$installer" /S >/dev/null 2>&1
 code=$?
 check_installed "install for the uninstall in place"
+for i in "${!hosts[@]}"; do
+  wine reg add "HKCU\\Software\\Microsoft\\Office\\${hosts[$i]}\\Addins\\${progids[$i]}" /v LoadBehavior \
+    /t REG_DWORD /d 2 /f >/dev/null 2>&1
+done
+wine "$installer" /S >/dev/null 2>&1
+code=$?
+check_installed "repair"
 check_help
 wine "$instdir/Uninstall.exe" /S "_?=$instdir_win" >/dev/null 2>&1
 code=$?
@@ -248,6 +261,20 @@ code=$?
 check_registration_gone "uninstall in place"
 left=$(cd "$instdir" 2>/dev/null && find . -mindepth 1 | LC_ALL=C sort | tr '\n' ' ')
 [ "$left" = "./Uninstall.exe " ] || fail "the uninstaller in place left '$left' (expected only itself)"
+
+# The first page in the language of the user's Windows: German on a German one, English on any
+# other. Each picture is saved for a look by eye; the window's title tells the language.
+mkdir -p "$shots"
+while IFS='|' read -r locale title picture; do
+  LC_ALL=$locale wine "$installer" >/dev/null 2>&1 &
+  got=$(LC_ALL=$locale wine "$window_shot" "Veltrano" "$(wine winepath -w "$shots/$picture" | tr -d '\r')" 2>/dev/null | tr -d '\r' | sed 's/ *$//')
+  [ "$got" = "$title" ] || fail "first page under $locale: window '$got', expected '$title'"
+  wineserver -k >/dev/null 2>&1
+  wait
+done <<'PAGES'
+de_DE.UTF-8|Installation von Veltrano Archivierungs-Assistent|installer-de.png
+C.UTF-8|Veltrano Archivierungs-Assistent Setup|installer-en.png
+PAGES
 
 [ $status -eq 0 ] && echo "installer under Wine: all checks passed"
 exit $status

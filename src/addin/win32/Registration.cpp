@@ -16,8 +16,10 @@ namespace {
 namespace wt = ardeko::win32;
 using ardeko::AddinHosts;
 
-const wchar_t* const kLibId = L"{BDBE34B5-1FCC-4482-A12C-731489742565}";
-const wchar_t* const kLibVersion = L"2.2";
+const std::wstring kLibIdText = wt::Wide(ardeko::AddinTypeLibraryId);
+const std::wstring kLibVersionText = wt::Wide(ardeko::AddinTypeLibraryVersion);
+const wchar_t* const kLibId = kLibIdText.c_str();
+const wchar_t* const kLibVersion = kLibVersionText.c_str();
 
 bool SetText(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
     HKEY k = nullptr;
@@ -62,35 +64,12 @@ HRESULT Register(HKEY root) {
     const std::wstring path = ardeko::addin::win32::LibraryPath();
     if (path.empty()) return SELFREG_E_CLASS;
     bool ok = true;
-    const std::wstring classes = L"Software\\Classes\\";
-    for (const auto& h : AddinHosts()) {
-        const std::wstring clsid = wt::Wide(h.classId), progId = wt::Wide(h.progId);
-        const std::wstring description = L"Veltrano Archivierungs-Assistent (" + wt::Wide(h.hostName) + L")";
-        const std::wstring clsKey = classes + L"CLSID\\" + clsid;
-        ok &= SetText(root, clsKey, nullptr, description);
-        ok &= SetText(root, clsKey + L"\\InprocServer32", nullptr, path);
-        ok &= SetText(root, clsKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
-        ok &= SetText(root, clsKey + L"\\ProgID", nullptr, progId);
-        ok &= SetText(root, clsKey + L"\\TypeLib", nullptr, kLibId);
-        ok &= SetText(root, clsKey + L"\\VERSION", nullptr, kLibVersion);
-        ok &= SetText(root, clsKey + L"\\Programmable", nullptr, L"");
-        ok &= SetText(root, classes + progId, nullptr, description);
-        ok &= SetText(root, classes + progId + L"\\CLSID", nullptr, clsid);
-
-        const std::wstring addin = L"Software\\Microsoft\\Office\\" + wt::Wide(h.hostName) + L"\\Addins\\" + progId;
-        ok &= SetText(root, addin, L"FriendlyName", wt::Wide(h.friendlyName));
-        ok &= SetText(root, addin, L"Description", wt::Wide(ardeko::AddinDescription()));
-        ok &= SetNumber(root, addin, L"LoadBehavior", ardeko::AddinLoadBehavior);
+    const bool win64 = sizeof(void*) == 8;
+    for (const auto& row : ardeko::AddinRegistryRows(wt::Utf8(path), wt::Utf8(Folder(path)), win64)) {
+        const std::wstring key = wt::Wide(row.key), name = wt::Wide(row.name);
+        const wchar_t* valueName = row.name.empty() ? nullptr : name.c_str();
+        ok &= row.isNumber ? SetNumber(root, key, valueName, row.number) : SetText(root, key, valueName, wt::Wide(row.text));
     }
-    const std::wstring lib = classes + L"TypeLib\\" + kLibId + L"\\" + kLibVersion;
-    ok &= SetText(root, lib, nullptr, wt::Wide(ardeko::AddinTypeLibraryDescription));
-#ifdef _WIN64
-    ok &= SetText(root, lib + L"\\0\\win64", nullptr, path);
-#else
-    ok &= SetText(root, lib + L"\\0\\win32", nullptr, path);
-#endif
-    ok &= SetText(root, lib + L"\\FLAGS", nullptr, L"0");
-    ok &= SetText(root, lib + L"\\HELPDIR", nullptr, Folder(path));
     return ok ? S_OK : SELFREG_E_CLASS;
 }
 
