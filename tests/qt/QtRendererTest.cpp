@@ -301,7 +301,7 @@ TEST_F(QtRenderer, MessageDialogAnswersEscapeEnterTheCheckBoxAndADoubleClickOnTh
 TEST_F(QtRenderer, MessageDialogKeysFollowTheFocusAndEscapeActsAsTheCloseBox) {
     const std::pair<std::function<void(QWidget*)>, std::string> cases[] = {
         {[](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }, "2"},
-        {[](QWidget* box) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab), QTest::keyClick(box, Qt::Key_Return); }, "3"},
+        {[](QWidget* box) { QTest::keyClick(box->focusWidget(), Qt::Key_Tab), QTest::keyClick(box, Qt::Key_Return); }, "3"},
         {[](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); }, "closed"},
         {[](QWidget* box) { box->close(); }, "closed"},
     };

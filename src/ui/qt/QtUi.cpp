@@ -366,6 +366,7 @@ int QtUi::SystemMessageBox(const std::string& text, const std::string& title, st
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         QPushButton* b = box.addButton(QString::fromStdString(buttons[i].caption),
                                        buttons[i].result == 2 ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        StyleButton(*b);
         results.emplace_back(b, buttons[i].result);
         if (static_cast<int>(i) == def) box.setDefaultButton(b);
     }
