@@ -348,8 +348,12 @@ void FormWindow::Forward(Action&& action) {
 }
 
 void FormWindow::FocusDefaultButton() {
+    // Without a default button the window keeps the focus itself, so that no control wears a
+    // focus frame before the user moves the focus with Tab.
+    QWidget* target = this;
     if (Button* b = ButtonWith(&Button::Default))
-        if (auto it = widgetOf_.find(b); it != widgetOf_.end()) it->second->setFocus(Qt::OtherFocusReason);
+        if (auto it = widgetOf_.find(b); it != widgetOf_.end()) target = it->second;
+    target->setFocus(Qt::OtherFocusReason);
 }
 
 Button* FormWindow::ButtonWith(bool Button::*flag) const {
