@@ -347,6 +347,11 @@ void FormWindow::Forward(Action&& action) {
     ui_.SyncAll();
 }
 
+void FormWindow::SetCloseBox(bool closeBox) {
+    closeBox_ = closeBox;
+    if (!closeBox) setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+}
+
 void FormWindow::FocusDefaultButton() {
     // Without a default button the window keeps the focus itself, so that no control wears a
     // focus frame before the user moves the focus with Tab.

@@ -27,7 +27,8 @@ public:
     void FocusDefaultButton();
     // Without a close box the window frame's close and Escape without a cancel button do
     // nothing: for boxes that demand an answer.
-    void SetCloseBox(bool closeBox) { closeBox_ = closeBox; }
+    // Asks the window manager to leave out the close button then. Call before showing.
+    void SetCloseBox(bool closeBox);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
