@@ -19,7 +19,8 @@ FOLDER=/tmp/ardeko-screenshots
 rm -rf "$FOLDER"
 trap 'rm -rf "$SCRATCH" "$FOLDER"' EXIT
 mkdir -p "$OUT"
-env -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$SCRATCH/config" XDG_DATA_HOME="$SCRATCH/data" \
+# A dialog that never comes would leave the program waiting for it: give up after two minutes.
+timeout -k 5 120 env -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$SCRATCH/config" XDG_DATA_HOME="$SCRATCH/data" \
     XDG_RUNTIME_DIR="$SCRATCH" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 \
     xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
     "$BUILD/apps/ardeko-wizard/ardeko-wizard-screenshots" "$OUT" "$FOLDER/Dokumente/Berichte"
