@@ -64,9 +64,9 @@ std::string IconPicture(std::int32_t flags) {
     }
 }
 
-// The styled suite's message box, drawn as a form in the system message dialog's design: the
-// same title band, guide line, icon, prompt, styled buttons, fonts and margins, so that every
-// box of the program has one look. Its width is the dialog's; a long prompt makes it taller.
+// The styled suite's message box, drawn as a form in the design of our message dialog
+// frmMsgBoxEx: the same title band, guide line, icon, prompt, styled buttons, fonts and margins,
+// so that every box of the program has one look. Its width is the dialog's; a long prompt makes it taller.
 class StyledBox : public Form {
 public:
     StyledBox(const platform::StyledMsgBoxRequest& request, platform::Ui& ui) : Form(StyledBoxName) {

@@ -1,7 +1,8 @@
 #pragma once
 // The desktop renderer on Linux: every form becomes a Qt Widgets window whose widgets mirror
-// the form's controls, the user's clicks go to the form's handlers, and the message boxes and
-// the folder choice are Qt dialogs. A QApplication must exist before the first call.
+// the form's controls, the user's clicks go to the form's handlers. The styled message boxes are
+// forms of our own in the message dialog's design; the plain message box and the folder choice
+// are Qt dialogs. A QApplication must exist before the first call.
 #include <QElapsedTimer>
 #include <QString>
 #include <QTranslator>
