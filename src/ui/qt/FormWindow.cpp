@@ -40,6 +40,9 @@ constexpr const char* kPanelStyle =
 class IndentedItems : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(kIndent, 0);
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
@@ -47,11 +50,8 @@ protected:
         option->rect.adjust(kIndent, 0, 0, 0);
     }
 
-public:
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return QStyledItemDelegate::sizeHint(option, index) + QSize(kIndent, 0);
-    }
-    static constexpr int kIndent = 3;
+private:
+    static constexpr int kIndent = 3;  // pixels
 };
 
 // Qt's check boxes and option buttons do not wrap their captions; a caption wider than the room
