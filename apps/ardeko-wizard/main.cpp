@@ -11,6 +11,7 @@
 #include "addin/modArdeko.h"
 #include "platform/Ports.h"
 #include "platform/posix/PosixPorts.h"
+#include "support/Module.h"
 #include "ui/qt/FormWindow.h"
 #include "ui/qt/QtUi.h"
 
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
     ui::QtUi renderer;
     platform::ports().ui = &renderer;
     cli::ConnectHost(host);
+    renderer.SetLanguage(Module().CurrLang == 0);
     ShowWizard();
     platform::ports().ui = nullptr;
     return 0;

@@ -1,9 +1,14 @@
-// Saves pictures of the three dialogs, German and English, for the README and the manual:
-//   ardeko-wizard-screenshots OUTDIR
+// Saves pictures of the dialogs, German and English, for the README and the manual: the wizard,
+// the About dialog, and from a real run over FOLDER (made here) the overwrite question and the
+// summary box:
+//   ardeko-wizard-screenshots OUTDIR FOLDER
 // Run it on a real X display (tools/qt-screenshots.sh starts one under Xvfb); it uses the
 // settings store of $XDG_CONFIG_HOME, which the script points at a scratch folder.
 #include <QApplication>
+#include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
@@ -12,7 +17,6 @@
 
 #include "Cli.h"
 #include "addin/modArdeko.h"
-#include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
 #include "platform/posix/PosixPorts.h"
 #include "ui/qt/QtUi.h"
@@ -56,18 +60,38 @@ void Click(QWidget* window, const char* button) {
     if (auto* b = window->findChild<QPushButton*>(QString::fromLatin1(button))) b->click();
 }
 
+// A folder whose report of June 2008 was archived before: a real run then asks the real
+// overwrite question.
+bool MakeFolder(const QString& folder) {
+    const QDir dir(folder);
+    if (!dir.mkpath(QStringLiteral("~~~ 2008"))) return false;
+    const QDateTime june(QDate(2008, 6, 3), QTime(10, 0));
+    for (const QString& name : {QStringLiteral("Bericht.doc"), QStringLiteral("~~~ 2008/Bericht.doc")}) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write("Bericht") < 0 || !file.flush() ||
+            !file.setFileTime(june, QFileDevice::FileModificationTime))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace ardeko;
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
-    if (args.size() != 2) {
-        std::fputs("usage: ardeko-wizard-screenshots OUTDIR\n", stderr);
+    if (args.size() != 3) {
+        std::fputs("usage: ardeko-wizard-screenshots OUTDIR FOLDER\n", stderr);
         return 2;
     }
     const QDir out(args[1]);
     QDir().mkpath(out.absolutePath());
+    const QString folder = QDir(args[2]).absolutePath();
+    if (!MakeFolder(folder)) {
+        std::fprintf(stderr, "cannot make %s\n", folder.toLocal8Bit().constData());
+        return 1;
+    }
 
     platform::posix::InstallPosixPorts();
     ui::QtUi renderer;
@@ -76,28 +100,31 @@ int main(int argc, char** argv) {
     for (const char* lang : {"de", "en"}) {
         const bool german = QLatin1String(lang) == QLatin1String("de");
         platform::Settings().SaveSetting("Veltrano", "OffArdeko", "CurrLang", german ? "0" : "1");
-        platform::Settings().SaveSetting("Veltrano", "OffArdeko\\Word", "Startordner", "/home/anna/Dokumente/Berichte");
+        platform::Settings().SaveSetting("Veltrano", "OffArdeko\\Word", "Startordner", folder.toStdString());
         cli::ConnectHost(std::string("Word"));
-        const QString suffix = QStringLiteral("-%1.png").arg(QLatin1String(lang));
+        renderer.SetLanguage(german);
+        const auto file = [&](const char* name) { return out.filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(name), QLatin1String(lang))); };
 
-        WhenShown("frmArdeko", [&, suffix, german](QWidget* wizard) {
-            Save(wizard, out.filePath("wizard" + suffix));
-            WhenShown("dlgInfo", [&, suffix, german, wizard](QWidget* info) {
-                Save(info, out.filePath("info" + suffix));
+        // Each click that opens a dialog returns once the dialog has been answered.
+        WhenShown("frmArdeko", [&](QWidget* wizard) {
+            Save(wizard, file("wizard"));
+            WhenShown("dlgInfo", [&](QWidget* info) {
+                Save(info, file("info"));
                 Click(info, "btnDone");
-                QTimer::singleShot(100, [&, suffix, german, wizard] {
-                    WhenShown("frmMsgBoxEx", [&, suffix](QWidget* box) {
-                        Save(box, out.filePath("msgboxex" + suffix));
-                        Click(box, "btn3");
-                    });
-                    MsgBoxEx(german ? "Die Datei \"/home/anna/Dokumente/Berichte/~~~ 2008/Bericht.doc\" existiert bereits.\r\n\r\nSoll sie ersetzt werden?"
-                                    : "The file \"/home/anna/Documents/Reports/~~~ 2008/Report.doc\" already exists.\r\n\r\nReplace it?",
-                             {german ? "Ja" : "Yes", german ? "Nein" : "No", german ? "Abbrechen" : "Cancel"}, true, 32,
-                             std::string(german ? " Veltrano Archivierungs-Assistent" : " Veltrano Archiving Wizard"), std::string(german ? "Hilfe" : "Help"), 1, 3);
-                    wizard->close();
-                });
             });
             Click(wizard, "btnInfo");
+            // A real run: the overwrite question, answered "Abbrechen", then the summary box.
+            if (auto* test = wizard->findChild<QCheckBox*>(QStringLiteral("cbTest"))) test->click();
+            WhenShown("frmMsgBoxEx", [&](QWidget* question) {
+                Save(question, file("msgboxex"));
+                WhenShown(ui::StyledBoxName, [&](QWidget* summary) {
+                    Save(summary, file("msgboxstd"));
+                    Click(summary, "btn1");
+                });
+                Click(question, "btn3");
+            });
+            Click(wizard, "btnDoIt");
+            wizard->close();
         });
         ShowWizard();
     }

@@ -168,7 +168,7 @@ private:
             int answer = kNo;  // a question that could not be asked moves nothing
             try {
                 answer = MsgBoxEx("Datei '" + fullPath + "'\r\narchivieren in '" + targetFolder + "'?",
-                                  AnswerCaptions(), false, vbQuestion, Module().ProductTitle);
+                                  AnswerCaptions(), false, vbQuestion, Module().ProductTitle, std::nullopt, kYes);
             } catch (...) {
             }
             if (answer == kCancel) {
@@ -240,8 +240,9 @@ private:
         if (state_.AskBeforeOverwrite) {
             int answer = kNo;  // without an answer the archived file is kept
             try {
+                // "Nein" takes Enter: a reflex must not replace a file.
                 answer = MsgBoxEx(notice + " Überschreiben?", AnswerCaptions(), true, vbQuestion,
-                                  Module().ProductTitle);
+                                  Module().ProductTitle, std::nullopt, kNo);
             } catch (...) {
             }
             if (answer >= kDontAskMark) {

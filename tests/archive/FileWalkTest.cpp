@@ -104,6 +104,7 @@ TEST_F(FileWalk, ConfirmationNoKeepsTheFileCancelEndsTheWalkYesMovesIt) {
     answers = {2}, Walk();
     EXPECT_EQ(asked.at(0).prompt, "Datei '" + At("a.doc") + "'\r\narchivieren in '" + At("~~~ 2008") + "'?");
     EXPECT_EQ(asked[0].checkBoxShown + env.ui.beeps, 0 + 1);
+    EXPECT_EQ(asked[0].defaultButton, 1);  // Enter says "Ja"
     EXPECT_EQ(Result() + " [" + Protocol() + "]", "1/0/0: a.doc []");
 
     Make({"b.doc", "Sub/c.doc"}, Date(2008, 1, 1));
@@ -124,6 +125,7 @@ TEST_F(FileWalk, ExistingTargetAnswersAndTheCheckBoxThatEndsTheQuestion) {
     ASSERT_EQ(asked.size(), 3u);
     EXPECT_EQ(asked[0].prompt, "Zieldatei '" + At("~~~ 2008/a.doc") + "' ist bereits vorhanden. Überschreiben?");
     EXPECT_EQ(asked[0].checkBoxShown + env.ui.beeps, 1 + 0);
+    EXPECT_EQ(asked[0].defaultButton, 2);  // Enter says "Nein"
     EXPECT_EQ(Result() + " " + ReadFile(At("~~~ 2008/a.doc")) + ReadFile(At("Sub/~~~ 2008/a.doc")), "3/2/0: Sub/~~~ 2008/a.doc, ~~~ 2008/a.doc a.docSub/a.doc");
     const std::string notice = "! Zieldatei 'Daten/~~~ 2008/a.doc' ist bereits vorhanden...|",
                       subNotice = "! Zieldatei 'Daten/Sub/~~~ 2008/a.doc' ist bereits vorhanden...|",

@@ -9,6 +9,7 @@
 
 #include "archive/FileWalk.h"
 #include "archive/Protocol.h"
+#include "msgbox/frmMsgBoxEx.h"
 #include "platform/posix/PosixPorts.h"
 #include "testkit/FaultyFileSystem.h"
 #include "testkit/TestEnv.h"
@@ -46,7 +47,8 @@ protected:
     void SetUp() override {
         env.ui.onModalByName["frmMsgBoxEx"] = [this](ui::Form& form) {
             auto* box = dynamic_cast<ui::CheckBox*>(form.FindControl("cbDontShow"));
-            asked.push_back({dynamic_cast<ui::Label&>(*form.FindControl("lblPrompt")).Caption, box && box->Visible, 0});
+            asked.push_back({dynamic_cast<ui::Label&>(*form.FindControl("lblPrompt")).Caption, box && box->Visible, 0,
+                             dynamic_cast<frmMsgBoxEx&>(form).DefaultButton});
             ASSERT_FALSE(answers.empty()) << "unexpected question: " << asked.back().prompt;
             asked.back().answer = answers.front(), answers.pop_front();
             if (box) box->Value = asked.back().answer >= 256;
@@ -92,7 +94,7 @@ protected:
     // "don't ask again" is to be ticked; and the questions asked. A question without an answer
     // left fails the test.
     std::deque<int> answers;
-    struct Question { std::string prompt; bool checkBoxShown; int answer; };
+    struct Question { std::string prompt; bool checkBoxShown; int answer; int defaultButton; };
     std::vector<Question> asked;
 };
 

@@ -5,6 +5,9 @@
 // renderer does (the folder tree, the sounds).
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,6 +20,8 @@
 #include "addin/modArdeko.h"
 #include "archive/WalkSupport.h"
 #include "msgbox/MsgBox.h"
+#include "msgbox/frmMsgBoxEx.h"
+#include "ui/qt/FormWindow.h"
 #include "ui/qt/QtUi.h"
 
 namespace ardeko::testkit {
@@ -72,6 +77,69 @@ void Click(QWidget* window, const char* name) {
     const bool box = qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w);
     QTest::mouseClick(w, Qt::LeftButton, {}, box ? QPoint(6, w->height() / 2) : w->rect().center());
 }
+
+// What of a widget's text cannot be seen, "" when all of it shows: the room the widget gives its
+// text against what the text needs in the widget's own font.
+std::string CutText(QWidget* w) {
+    const QFontMetrics fm = w->fontMetrics();
+    QString text;
+    QSize need, room = w->size();
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        text = label->text();
+        room = label->contentsRect().size();
+        need = fm.boundingRect(QRect(0, 0, room.width(), 1 << 20), label->wordWrap() ? Qt::TextWordWrap : 0, text).size();
+    } else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
+        text = static_cast<QAbstractButton*>(w)->text();
+        need = w->sizeHint();
+    } else if (auto* button = qobject_cast<QPushButton*>(w); button && !button->text().isEmpty()) {
+        text = button->text();
+        need = fm.size(Qt::TextShowMnemonic, text) + QSize(2 * 7, 2 * 2);  // the styled padding and border
+    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        text = group->title();
+        need = group->minimumSizeHint();
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        for (int i = 0; i < combo->count(); ++i) text += combo->itemText(i) + QLatin1Char('|');
+        need = {combo->sizeHint().width(), fm.height() + 4};
+    } else if (auto* list = qobject_cast<QListWidget*>(w)) {  // every entry whole, without scrolling
+        for (int i = 0; i < list->count(); ++i) text += list->item(i)->text() + QLatin1Char('|');
+        need = {list->sizeHintForColumn(0), list->count() * list->sizeHintForRow(0)};
+        room = list->viewport()->size();
+    }
+    if (text.isEmpty() || (need.width() <= room.width() && need.height() <= room.height())) return {};
+    return fmt::format("'{}' needs {}x{}, has {}x{}", text.toStdString(), need.width(), need.height(), room.width(),
+                       room.height());
+}
+
+// Checks every window of a form as it is shown: every text of every visible control whole, no
+// label's text over a picture. Notes the forms it saw and what it found, one line each.
+class FitCheck : public QObject {
+public:
+    FitCheck() { qApp->installEventFilter(this); }
+    std::set<std::string> forms, faults;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = dynamic_cast<ui::FormWindow*>(watched);
+        if (!window || event->type() != QEvent::Show) return false;
+        forms.insert(window->objectName().toStdString());
+        const auto where = [window](QWidget* w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
+        std::vector<QRect> pictures;
+        for (auto* image : window->findChildren<QLabel*>())
+            if (image->isVisibleTo(window) && !image->pixmap().isNull()) pictures.push_back(where(image));
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(window) || w->objectName().isEmpty()) continue;
+            std::string cut = CutText(w);
+            if (auto* label = qobject_cast<QLabel*>(w); label && cut.empty() && !label->text().isEmpty())
+                for (const QRect& picture : pictures)
+                    if (QRect(where(label).topLeft(), label->sizeHint()).intersected(where(label)).intersects(picture))
+                        cut = "'" + label->text().toStdString() + "' runs over a picture";
+            if (!cut.empty())
+                faults.insert(fmt::format("{} {}.{}: {}", Module().CurrLang, window->objectName().toStdString(),
+                                          w->objectName().toStdString(), cut));
+        }
+        return false;
+    }
+};
 
 class QtRenderer : public ArchiveTest {
 protected:
@@ -204,33 +272,62 @@ TEST_F(QtRenderer, ClickingListEntriesAppliesTheTickRulesOncePerClick) {
     EXPECT_EQ(userTicks, 3);  // the rules' own changes never came back as clicks
 }
 
-TEST_F(QtRenderer, MessageDialogAnswersEscapeEnterTheCheckBoxAndADoubleClickOnTheForm) {
-    const std::pair<std::function<void(QWidget*)>, int> cases[] = {
-        {[](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); }, 3},
-        {[](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }, 1},
-        {[](QWidget* box) { Click(box, "cbDontShow"), QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier); }, 257},
-        {[](QWidget* box) { QTest::mouseDClick(box, Qt::LeftButton, {}, QPoint(box->width() - 3, box->height() - 3)); }, 99},
-        // A double click on the prompt is not one on the form.
-        {[](QWidget* box) { QTest::mouseDClick(Child(box, "lblPrompt"), Qt::LeftButton), Click(box, "btn2"); }, 2},
+// The focus starts on the default button ("Nein"), Enter presses the focused button, Escape the
+// cancel button; without one Escape closes the dialog as its close box does (the form decides
+// that answer; 0 here stands for "anything but a button pressed after Escape failed").
+TEST_F(QtRenderer, MessageDialogAnswersKeysTheCheckBoxAndADoubleClickOnTheForm) {
+    const auto escape = [](QWidget* box) {
+        QTest::keyClick(box, Qt::Key_Escape);
+        if (box->isVisible()) Click(box, "btn1");
     };
-    for (const auto& [answer, result] : cases) {
+    const struct {
+        std::function<void(QWidget*)> answer;
+        std::optional<std::int16_t> cancel;
+        int result;
+    } cases[] = {
+        {escape, 3, 3},
+        {[](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }, 3, 2},
+        {[](QWidget* box) { QTest::keyClick(box->focusWidget(), Qt::Key_Tab), QTest::keyClick(box, Qt::Key_Return); }, 3, 3},
+        {[](QWidget* box) { Click(box, "cbDontShow"), QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier); }, 3, 258},
+        {[](QWidget* box) { QTest::mouseDClick(box, Qt::LeftButton, {}, QPoint(box->width() - 3, box->height() - 3)); }, 3, 99},
+        // A double click on the prompt is not one on the form.
+        {[](QWidget* box) { QTest::mouseDClick(Child(box, "lblPrompt"), Qt::LeftButton), Click(box, "btn1"); }, 3, 1},
+        {escape, std::nullopt, 0},
+    };
+    for (const auto& c : cases) {
         std::string shown;
         WhenShown("frmMsgBoxEx", [&](QWidget* box) {
             shown = Text(box, "XPForm") + "|" + box->windowTitle().toStdString() + ": ";
             for (const char* b : {"btn1", "btn2", "btn3", "btnHelp", "cbDontShow"})
                 shown += Child(box, b)->isVisible() ? Text(box, b) + "|" : "";
-            answer(box);
+            c.answer(box);
         });
-        EXPECT_EQ(MsgBoxEx("Datei ersetzen?", {"Ja", "Nein", "Abbrechen"}, true, 32, std::string("Frage & Antwort"),
-                           std::nullopt, 1, 3),
-                  result);
+        MsgBoxExDialogResult() = 0;
+        const int result = MsgBoxEx("Datei ersetzen?", {"Ja", "Nein", "Abbrechen"}, true, 32,
+                                    std::string("Frage & Antwort"), std::nullopt, 2, c.cancel);
+        EXPECT_TRUE(c.result == 0 ? result != 1 : result == c.result) << result;
         EXPECT_EQ(shown, "Frage & Antwort|Frage & Antwort: Ja|Nein|Abbrechen|Diese Meldung nicht mehr anzeigen|");
+    }
+}
+
+// The standard boxes keep the platform's rule: Escape and the close box only where Cancel or a
+// single OK can answer them; Enter presses the default button.
+TEST_F(QtRenderer, StandardBoxesTakeEscapeOnlyWhereCancelOrASingleOkAnswers) {
+    const std::pair<std::int32_t, int> cases[] = {{vbYesNo + vbDefaultButton2, vbNo}, {vbYesNoCancel, vbCancel}, {vbOKOnly, vbOK}};
+    for (const auto& [flags, result] : cases) {
+        WhenShown(ui::StyledBoxName, [](QWidget* box) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            box->close();
+            if (box->isVisible()) QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(MsgBoxStd("Weiter?", flags), result) << flags;
     }
 }
 
 TEST_F(QtRenderer, FolderChoiceOpensOnTheStartFolderOrWhatIsLeftOfItAndOnlyOkChangesTheLabel) {
     const std::string start = root + "/Projekte";
     fs::create_directories(start);
+    qt.SetLanguage(true);  // Qt's own texts in German
     env.settings.Set("OffArdeko\\Word", "Startordner", start);
     std::string choices;  // per choice: the folder marked as it opens -> the label after it
     WithWizard([&](QWidget* w) {
@@ -238,7 +335,7 @@ TEST_F(QtRenderer, FolderChoiceOpensOnTheStartFolderOrWhatIsLeftOfItAndOnlyOkCha
         const auto choose = [&](const std::function<void()>& open, std::function<void(QWidget*, QTreeWidget*)> close) {
             WhenShown(ui::BrowseDialogName, [&, close](QWidget* d) {
                 auto* tree = Child<QTreeWidget>(d, "tvFolders");
-                EXPECT_EQ(d->windowTitle().toStdString(), "Startordner wählen:");
+                EXPECT_EQ(d->windowTitle().toStdString() + " " + Text(d, "btnCancel"), "Startordner wählen: Abbrechen");
                 EXPECT_TRUE(tree->currentItem()->parent()->isExpanded());  // in view, not only marked
                 choices += tree->currentItem()->data(0, Qt::UserRole).toString().toStdString() + " -> ";
                 close(d, tree);
@@ -289,6 +386,43 @@ TEST_F(QtRenderer, ButtonsPlayTheirSoundsOnHoverAndClickAndTheInfoDialogIsModal)
     const std::string played = ReadFile(log);
     EXPECT_NE(played.find(env.shell.programFolder + "/Hover.wav"), std::string::npos) << played;
     EXPECT_NE(played.find(env.shell.programFolder + "/Click.wav"), std::string::npos) << played;
+}
+
+// Every form the program shows, in both languages and for every host, with every text whole:
+// the wizard, its About dialog, the two questions of a run and its summary box. The check runs
+// on every window shown, so a form added later is covered once the session opens it.
+TEST_F(QtRenderer, EveryTextOfEveryFormIsWholeInBothLanguages) {
+    ASSERT_TRUE(ui::LoadFormFont()) << "Tahoma missing: ./run installs fonts-wine";
+    FitCheck check;
+    for (const std::int16_t lang : {0, 1}) {
+        for (const auto& [host, version] : std::vector<std::pair<std::string, std::string>>{
+                 {"Microsoft Excel", "16.0"}, {"Microsoft PowerPoint", "16.0"}, {"Microsoft Access", "11.0"}, {"Microsoft Word", "16.0"}}) {
+            env.ConnectHost(host, version, lang);
+            WithWizard([](QWidget* w) {
+                WhenShown("dlgInfo", [](QWidget* d) { d->close(); });
+                Click(w, "btnInfo");
+            });
+        }
+        // A real run over a file whose archived copy exists: both questions, then the summary.
+        Make({"a.doc", "~~~ 2008/a.doc"}, Date(2008, 3, 1));
+        std::string summary;
+        WithWizard([&](QWidget* w) {
+            const QRect box = Child(w, "cbTest")->geometry();
+            Click(w, "cbTest"), Click(w, "cbConfirm");
+            EXPECT_EQ(Child(w, "cbTest")->geometry(), box);  // a tick moves nothing
+            WhenShown("frmMsgBoxEx", [&](QWidget* confirm) {
+                WhenShown("frmMsgBoxEx", [&](QWidget* overwrite) {
+                    AnswerBox(summary, Qt::Key_Return);
+                    Click(overwrite, "btn3");
+                });
+                Click(confirm, "btn1");
+            });
+            Click(w, "btnDoIt");
+        });
+        EXPECT_NE(summary.find("abgebrochen"), std::string::npos) << summary;
+    }
+    EXPECT_EQ(check.forms, (std::set<std::string>{"frmArdeko", "dlgInfo", "frmMsgBoxEx", ui::StyledBoxName}));
+    EXPECT_EQ(check.faults, std::set<std::string>{});
 }
 
 }  // namespace

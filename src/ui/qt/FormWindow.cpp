@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 #include "ui/qt/QtText.h"
@@ -28,10 +30,72 @@ constexpr const char* kButtonStyle =
     " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #dfe6ef); }"
     "QPushButton:hover { border: 1px solid #f0a030; }"
     "QPushButton:pressed { background: #cfd9e6; }"
-    "QPushButton:focus { border: 1px solid #3c6fb6; }"
+    // Enter presses the focused button: the focus must show at a glance.
+    "QPushButton:focus { border: 2px solid #2f63b0; padding: 0px 5px; }"
     "QPushButton:disabled { color: #9aa3ad; border-color: #b8c4d2; }";
 constexpr const char* kPanelStyle =
     "QFrame#%1 { border: 1px solid #b7c6da; border-radius: 4px; background: #eef3f9; }";
+
+// The entries of a check list keep their tick boxes off the list's border.
+class IndentedItems : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(kIndent, 0);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->rect.adjust(kIndent, 0, 0, 0);
+    }
+
+private:
+    static constexpr int kIndent = 3;  // pixels
+};
+
+// Qt's check boxes and option buttons do not wrap their captions; a caption wider than the room
+// beside the glyph is broken at blanks here, as Windows breaks a multi-line button's.
+QString Wrapped(const QString& text, const QFontMetrics& metrics, int room) {
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+            const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (!line.isEmpty() && metrics.horizontalAdvance(longer) > room) {
+                lines << line;
+                line = word;
+            } else {
+                line = longer;
+            }
+        }
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The room a check box or option button leaves its caption beside the glyph.
+int CaptionRoom(const QWidget& w) {
+    const QStyle* style = w.style();
+    if (qobject_cast<const QRadioButton*>(&w))
+        return w.width() - style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, &w) -
+               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, &w);
+    return w.width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &w) -
+           style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &w);
+}
+
+// A one-line label on the row of a drop-down list: the label then shares the list's text line
+// (Qt centres a drop-down's text in its height, a label's text sits at its top).
+const ComboList* RowCombo(const Control& label) {
+    const auto* plain = dynamic_cast<const Label*>(&label);
+    if (!plain || plain->WordWrap) return nullptr;
+    for (const Control* c : label.Parent().Controls()) {
+        const auto* combo = dynamic_cast<const ComboList*>(c);
+        if (combo && c->Container() == label.Container() && label.Top >= c->Top && label.Top < c->Bottom())
+            return combo;
+    }
+    return nullptr;
+}
 
 bool IsPassive(const Control& c) {
     return dynamic_cast<const Button*>(&c) == nullptr && dynamic_cast<const CheckBox*>(&c) == nullptr &&
@@ -76,8 +140,7 @@ QWidget* FormWindow::Create(Control& control) {
         w = band;
     } else if (auto* b = dynamic_cast<Button*>(c)) {
         auto* button = new QPushButton(parent);
-        button->setAutoDefault(false);
-        button->setStyleSheet(kButtonStyle);
+        StyleButton(*button);
         connect(button, &QPushButton::clicked, this, [this, b] {
             PlaySound(b->SoundClick);
             Forward([b] { b->PerformClick(); });
@@ -117,6 +180,7 @@ QWidget* FormWindow::Create(Control& control) {
     } else if (auto* lst = dynamic_cast<CheckListBox*>(c)) {
         auto* list = new QListWidget(parent);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setItemDelegate(new IndentedItems(list));
         // Clicks on the entries are the form's: one press toggles the tick, as in a check list.
         list->viewport()->installEventFilter(this);
         controlOf_[list->viewport()] = c;
@@ -154,17 +218,18 @@ void FormWindow::Apply(Control& control, QWidget* w) {
     const Control* box = control.Container();
     const int left = control.Left - (box ? box->Left : 0);
     const int top = control.Top - (box ? box->Top : 0);
+    // The font first: the sizes below are measured in it.
+    w->setFont(FontOf(control));
     if (auto* line = dynamic_cast<Line*>(c)) {
         w->setGeometry(ui_.Px(line->X1 - (box ? box->Left : 0)), ui_.Px(line->Y1 - (box ? box->Top : 0)) - 1,
                        std::max(1, ui_.Px(line->X2 - line->X1)), 2);
+    } else if (const ComboList* combo = RowCombo(control)) {
+        w->setGeometry(ui_.Px(left), ui_.Px(combo->Top - (box ? box->Top : 0)), std::max(1, ui_.Px(control.Width)),
+                       std::max(1, ui_.Px(combo->Height)));
+        static_cast<QLabel*>(w)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     } else {
-        int height = std::max(1, ui_.Px(control.Height));
-        // A check box or option button taller than its line keeps its text at the top, level
-        // with its neighbours.
-        if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) height = std::min(height, w->sizeHint().height());
-        w->setGeometry(ui_.Px(left), ui_.Px(top), std::max(1, ui_.Px(control.Width)), height);
+        w->setGeometry(ui_.Px(left), ui_.Px(top), std::max(1, ui_.Px(control.Width)), std::max(1, ui_.Px(control.Height)));
     }
-    w->setFont(FontOf(control));
     w->setToolTip(QString::fromStdString(control.ToolTipText));
     w->setEnabled(control.Enabled);
     if (control.ForeColor) {
@@ -196,10 +261,8 @@ void FormWindow::Apply(Control& control, QWidget* w) {
         }
         button->setDefault(b->Default);
     } else if (auto* cb = dynamic_cast<CheckBox*>(c)) {
-        static_cast<QCheckBox*>(w)->setText(ShownText(cb->Caption, false));
         static_cast<QCheckBox*>(w)->setChecked(cb->Value);
     } else if (auto* ob = dynamic_cast<OptionButton*>(c)) {
-        static_cast<QRadioButton*>(w)->setText(ShownText(ob->Caption, false));
         static_cast<QRadioButton*>(w)->setChecked(ob->Value);
     } else if (auto* fr = dynamic_cast<Frame*>(c)) {
         if (auto* group = qobject_cast<QGroupBox*>(w)) group->setTitle(ShownText(fr->Caption, false));
@@ -239,6 +302,13 @@ void FormWindow::Apply(Control& control, QWidget* w) {
         for (const auto& h : lv->ColumnHeaders) headers << QString::fromStdString(h);
         static_cast<QTreeWidget*>(w)->setHeaderLabels(headers);
     }
+    if (auto* button = qobject_cast<QAbstractButton*>(w); button && !qobject_cast<QPushButton*>(w)) {
+        // A check box or option button taller than its text keeps the text at the top, level
+        // with its neighbours; a caption too long for one line wraps.
+        button->setText(Wrapped(ShownText(static_cast<CaptionControl&>(control).Caption, false), w->fontMetrics(),
+                                CaptionRoom(*w)));
+        w->resize(w->width(), std::min(w->height(), w->sizeHint().height()));
+    }
     w->setVisible(control.Visible);
 }
 
@@ -262,6 +332,11 @@ void FormWindow::Sync() {
     }
 }
 
+void StyleButton(QPushButton& button) {
+    button.setAutoDefault(false);
+    button.setStyleSheet(kButtonStyle);
+}
+
 template <class Action>
 void FormWindow::Forward(Action&& action) {
     // Nothing may leave a handler into Qt's event loop.
@@ -270,6 +345,20 @@ void FormWindow::Forward(Action&& action) {
     } catch (...) {
     }
     ui_.SyncAll();
+}
+
+void FormWindow::SetCloseBox(bool closeBox) {
+    closeBox_ = closeBox;
+    if (!closeBox) setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+}
+
+void FormWindow::FocusDefaultButton() {
+    // Without a default button the window keeps the focus itself, so that no control wears a
+    // focus frame before the user moves the focus with Tab.
+    QWidget* target = this;
+    if (Button* b = ButtonWith(&Button::Default))
+        if (auto it = widgetOf_.find(b); it != widgetOf_.end()) target = it->second;
+    target->setFocus(Qt::OtherFocusReason);
 }
 
 Button* FormWindow::ButtonWith(bool Button::*flag) const {
@@ -291,9 +380,12 @@ void FormWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (key == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // The cancel button, else what the close box does.
         if (Button* b = ButtonWith(&Button::Cancel)) {
             PlaySound(b->SoundClick);
             Forward([b] { b->PerformClick(); });
+        } else if (closeBox_) {
+            Forward([this] { form_.Unload(); });
         }
         return;
     }
@@ -303,7 +395,7 @@ void FormWindow::keyPressEvent(QKeyEvent* event) {
 void FormWindow::closeEvent(QCloseEvent* event) {
     // The close box unloads the form; the window goes when the form reports its unload.
     event->ignore();
-    Forward([this] { form_.Unload(); });
+    if (closeBox_) Forward([this] { form_.Unload(); });
 }
 
 void FormWindow::mouseDoubleClickEvent(QMouseEvent* event) {

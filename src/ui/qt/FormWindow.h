@@ -10,6 +10,7 @@
 #include "ui/Form.h"
 
 class QLabel;
+class QPushButton;
 
 namespace ardeko::ui {
 
@@ -22,6 +23,12 @@ public:
     Form& form() const { return form_; }
     // Applies what changed in the form since the last call.
     void Sync();
+    // Puts the focus on the default button, so that Enter presses it and Tab starts from it.
+    void FocusDefaultButton();
+    // Without a close box the window frame's close and Escape without a cancel button do
+    // nothing: for boxes that demand an answer.
+    // Asks the window manager to leave out the close button then. Call before showing.
+    void SetCloseBox(bool closeBox);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -46,7 +53,11 @@ private:
     std::unordered_map<const QObject*, Control*> controlOf_;
     std::unordered_map<const Control*, QWidget*> widgetOf_;
     bool decorated_ = false;  // has a title band
+    bool closeBox_ = true;
 };
+
+// The styled suite's button look, also for the buttons of our dialogs that are not forms.
+void StyleButton(QPushButton& button);
 
 // Our own pictures, drawn at the size asked for: logo, symbols, the picture buttons' images.
 QPixmap Picture(const std::string& name, QSize size);

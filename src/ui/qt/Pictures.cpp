@@ -17,6 +17,16 @@ const QColor kBlue(0x0b, 0x3d, 0x91);
 const QColor kLightBlue(0x6c, 0x9b, 0xe0);
 const QColor kFolder(0xf2, 0xc1, 0x4e);
 
+// The largest pixel size, from `largest` down to `smallest`, at which `text` fits `width`; 0 when
+// none does.
+int FittingSize(QFont font, const QString& text, qreal width, int largest, int smallest) {
+    for (int px = largest; px >= smallest; --px) {
+        font.setPixelSize(px);
+        if (QFontMetricsF(font).horizontalAdvance(text) <= width) return px;
+    }
+    return 0;
+}
+
 void Logo(QPainter& p, const QRectF& r, const QString& line) {
     QLinearGradient fill(r.topLeft(), r.bottomRight());
     fill.setColorAt(0, kBlue);
@@ -24,27 +34,30 @@ void Logo(QPainter& p, const QRectF& r, const QString& line) {
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
     p.drawRoundedRect(r.adjusted(1, 1, -1, -1), 6, 6);
-    const qreal d = r.height() * 0.62;
-    const QRectF mark(r.left() + r.height() * 0.19, r.top() + (r.height() - d) / 2, d, d);
-    p.setBrush(Qt::white);
-    p.drawEllipse(mark);
     QFont f = p.font();
     f.setBold(true);
+    // The name beside the mark where it can be read there, else under a smaller mark.
+    qreal d = r.height() * 0.62;
+    QRectF mark(r.left() + r.height() * 0.19, r.top() + (r.height() - d) / 2, d, d);
+    QRectF room = r.adjusted(mark.right() - r.left() + r.height() * 0.15, 0, -4, 0);
+    int px = FittingSize(f, line, room.width(), static_cast<int>(r.height() * 0.34), 10);
+    if (px == 0) {
+        d = r.height() * 0.46;
+        mark = QRectF(r.center().x() - d / 2, r.top() + r.height() * 0.07, d, d);
+        room = QRectF(r.left() + 3, mark.bottom(), r.width() - 6, r.bottom() - mark.bottom() - 1);
+        px = FittingSize(f, line, room.width(), static_cast<int>(room.height() * 0.9), 6);
+    }
+    p.setBrush(Qt::white);
+    p.drawEllipse(mark);
     f.setPixelSize(std::max(6, static_cast<int>(d * 0.7)));
     p.setFont(f);
     p.setPen(kBlue);
     p.drawText(mark, Qt::AlignCenter, QStringLiteral("V"));
-    // The name beside the mark, as large as fits.
-    const QRectF room = r.adjusted(mark.right() - r.left() + r.height() * 0.15, 0, -4, 0);
-    for (int px = static_cast<int>(r.height() * 0.34); px >= 6; --px) {
-        f.setPixelSize(px);
-        if (QFontMetricsF(f).horizontalAdvance(line) <= room.width()) {
-            p.setFont(f);
-            p.setPen(Qt::white);
-            p.drawText(room, Qt::AlignVCenter | Qt::AlignLeft, line);
-            break;
-        }
-    }
+    if (px == 0) return;
+    f.setPixelSize(px);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(room, Qt::AlignCenter, line);
 }
 
 void Folder(QPainter& p, const QRectF& r) {

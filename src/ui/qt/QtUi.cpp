@@ -1,15 +1,14 @@
 #include "ui/qt/QtUi.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QEventLoop>
-#include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -54,101 +53,87 @@ int EscapeResult(const std::vector<StandardButton>& buttons) {
     return buttons.size() == 1 ? buttons.front().result : 0;
 }
 
-// The styled suite's message box: title band, icon, prompt, a row of buttons.
-class StyledBox : public QDialog {
+// The pictures of the styled message boxes, by their icon bits.
+std::string IconPicture(std::int32_t flags) {
+    switch (flags & 0x70) {
+        case 16: return "Stop";
+        case 32: return "Frage";
+        case 48: return "Warn";
+        case 64: return "Info";
+        default: return {};
+    }
+}
+
+// The styled suite's message box, drawn as a form in the design of our message dialog
+// frmMsgBoxEx: the same title band, guide line, icon, prompt, styled buttons, fonts and margins,
+// so that every box of the program has one look. Its width is the dialog's; a long prompt makes it taller.
+class StyledBox : public Form {
 public:
-    StyledBox(const platform::StyledMsgBoxRequest& request, QWidget* owner) : QDialog(owner) {
-        setObjectName(StyledBoxName);
-        setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-        const QString title = ShownText(request.title, true);
-        setWindowTitle(title);
+    StyledBox(const platform::StyledMsgBoxRequest& request, platform::Ui& ui) : Form(StyledBoxName) {
+        const int u = 2 * static_cast<int>(std::nearbyint(2 * ui.SystemMetric(platform::SM_CYDLGFRAME_) * 1.3 +
+                                                          ui.SystemMetric(platform::SM_CYCAPTION_)));
+        constexpr int kGuide = 7275;  // right end of the guide line: the text's and the buttons' margin
+        Width = 7470;
+        Caption = request.title;
+        XPForm.Move(0, 0, Width, 450);
+        XPForm.Caption = request.title;
+        Line1.X1 = Line1.Left = 150;
+        Line1.X2 = kGuide;
+        Line1.Y1 = Line1.Y2 = Line1.Top = 600;
+        Line1.Width = Line1.X2 - Line1.X1;
+        imgIcon.Move(150, 750, 480, 480);
+        imgIcon.Picture = IconPicture(request.flags);
+        imgIcon.Visible = !imgIcon.Picture.empty();
 
-        auto* outer = new QVBoxLayout(this);
-        outer->setContentsMargins(0, 0, 0, 10);
-        auto* band = new QLabel(title, this);
-        band->setObjectName("XPForm");
-        band->setTextFormat(Qt::PlainText);
-        band->setMinimumHeight(28);
-        band->setStyleSheet(
-            "QLabel { color: white; font-weight: bold; padding-left: 8px;"
-            " background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #0b3d91, stop:1 #6c9be0); }");
-        outer->addWidget(band);
+        std::string prompt = request.prompt;
+        if (prompt.rfind("\r\n", 0) == 0) prompt.erase(0, 2);  // the service's leading line break
+        lblPrompt.Caption = prompt;
+        lblPrompt.WordWrap = true;
+        const int left = imgIcon.Visible ? 825 : 150;
+        lblPrompt.Move(left, 750, kGuide - left, 0);
+        lblPrompt.Height = ui.TextHeight(*this, prompt, lblPrompt.Width);
 
-        auto* body = new QHBoxLayout;
-        body->setContentsMargins(14, 10, 14, 10);
-        body->setSpacing(12);
-        const auto icon = IconOfFlags(request.flags);
-        if (icon != QStyle::StandardPixmap(-1)) {
-            auto* image = new QLabel(this);
-            image->setObjectName("imgIcon");
-            image->setPixmap(style()->standardIcon(icon).pixmap(32, 32));
-            body->addWidget(image, 0, Qt::AlignTop);
+        int y = lblPrompt.Bottom();
+        if (imgIcon.Visible) y = std::max(y, imgIcon.Bottom() + u);
+        y += 3 * u;
+        const std::vector<StandardButton> set = StandardButtons(request);
+        const int def = DefaultButtonIndex(request, set.size());
+        escape_ = EscapeResult(set);
+        for (std::size_t i = 0; i < set.size(); ++i) {
+            auto& b = *buttons_.emplace_back(std::make_unique<Button>(*this, "btn" + std::to_string(i + 1)));
+            b.Caption = set[i].caption;
+            const int width = ui.TextWidth(*this, b.Caption);
+            b.Move(0, y, width > 10 ? width + 500 : 1740, 390);
+            b.Default = static_cast<int>(i) == def;
+            b.Cancel = set[i].result == escape_;
+            b.Click = [this, result = set[i].result] {
+                result_ = result;
+                Unload();
+            };
         }
-        QString prompt = ShownText(request.prompt, true);
-        if (prompt.startsWith(QLatin1Char('\n'))) prompt.remove(0, 1);  // the service's leading line break
-        auto* text = new QLabel(prompt, this);
-        text->setObjectName("lblPrompt");
-        text->setTextFormat(Qt::PlainText);
-        text->setWordWrap(true);
-        text->setMinimumWidth(260);
-        text->setMaximumWidth(520);
-        body->addWidget(text, 1);
-        outer->addLayout(body);
-
-        auto* row = new QHBoxLayout;
-        row->setContentsMargins(14, 0, 14, 0);
-        row->addStretch(1);
-        buttons_ = StandardButtons(request);
-        const int def = DefaultButtonIndex(request, buttons_.size());
-        for (std::size_t i = 0; i < buttons_.size(); ++i) {
-            auto* button = new QPushButton(QString::fromStdString(buttons_[i].caption), this);
-            button->setObjectName(QStringLiteral("btn%1").arg(i + 1));
-            button->setAutoDefault(false);
-            button->setMinimumWidth(88);
-            const int result = buttons_[i].result;
-            connect(button, &QPushButton::clicked, this, [this, result] { Finish(result); });
-            if (static_cast<int>(i) == def) {
-                button->setDefault(true);
-                defaultButton_ = button;
-            }
-            row->addWidget(button);
+        int x = kGuide;
+        for (auto it = buttons_.rbegin(); it != buttons_.rend(); ++it) {
+            (*it)->Left = x - (*it)->Width;
+            x -= (*it)->Width + u;
         }
-        outer->addLayout(row);
-        escape_ = EscapeResult(buttons_);
-        if (defaultButton_) defaultButton_->setFocus();
+        Height = y + 390 + 3 * u;
     }
 
-    int result() const { return result_; }
+    int Result() const { return result_; }
+    // Only a box with an answer for Escape can be closed without a button.
+    bool Closable() const { return escape_ != 0; }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Escape) {
-            if (escape_) Finish(escape_);
-            return;
-        }
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            if (auto* focused = qobject_cast<QPushButton*>(focusWidget()))
-                focused->click();
-            else if (defaultButton_)
-                defaultButton_->click();
-            return;
-        }
-        QWidget::keyPressEvent(event);
+    void Form_Unload() override {
+        if (result_ == 0) result_ = escape_;
     }
-    void closeEvent(QCloseEvent* event) override {
-        event->ignore();
-        if (escape_) Finish(escape_);
-    }
-    void reject() override {}
 
 private:
-    void Finish(int result) {
-        result_ = result;
-        done(result);
-    }
-
-    std::vector<StandardButton> buttons_;
-    QPushButton* defaultButton_ = nullptr;
+    XPFormDecoration XPForm{*this, "XPForm"};
+    Line Line1{*this, "Line1"};
+    Image imgIcon{*this, "imgIcon"};
+    Label lblPrompt{*this, "lblPrompt"};
+    std::vector<std::unique_ptr<Button>> buttons_;
     int escape_ = 0;
     int result_ = 0;
 };
@@ -177,6 +162,7 @@ public:
     FolderDialog(const QString& title, const QString& start, QWidget* owner) : QDialog(owner) {
         setObjectName(QString::fromLatin1(BrowseDialogName));
         setWindowTitle(title);
+        setFont(QFont(QStringLiteral("Tahoma"), 8));  // the forms' font
         setWindowFlag(Qt::WindowContextHelpButtonHint, false);
         auto* layout = new QVBoxLayout(this);
         auto* prompt = new QLabel(title, this);
@@ -186,18 +172,26 @@ public:
         tree_->setObjectName(QStringLiteral("tvFolders"));
         tree_->setHeaderHidden(true);
         layout->addWidget(tree_);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        buttons->setObjectName(QStringLiteral("bbButtons"));
-        buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOk"));
-        buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancel"));
-        layout->addWidget(buttons);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        // Our styled buttons, captioned in the language of Qt's translations.
+        auto* row = new QHBoxLayout;
+        row->addStretch(1);
+        auto* ok = new QPushButton(QCoreApplication::translate("QPlatformTheme", "OK"), this);
+        auto* cancel = new QPushButton(QCoreApplication::translate("QPlatformTheme", "Cancel"), this);
+        ok->setObjectName(QStringLiteral("btnOk"));
+        cancel->setObjectName(QStringLiteral("btnCancel"));
+        for (QPushButton* b : {ok, cancel}) {
+            StyleButton(*b);
+            b->setMinimumSize(88, 26);
+            row->addWidget(b);
+        }
+        ok->setDefault(true);
+        layout->addLayout(row);
+        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
         connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { Fill(item); });
         connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem*, int) { accept(); });
-        connect(tree_, &QTreeWidget::currentItemChanged, this, [buttons](QTreeWidgetItem* now, QTreeWidgetItem*) {
-            buttons->button(QDialogButtonBox::Ok)->setEnabled(now != nullptr);
-        });
+        connect(tree_, &QTreeWidget::currentItemChanged, this,
+                [ok](QTreeWidgetItem* now, QTreeWidgetItem*) { ok->setEnabled(now != nullptr); });
         resize(360, 420);
 
         auto* root = Add(nullptr, QDir::rootPath(), QDir::rootPath());
@@ -277,18 +271,36 @@ void PlaySound(const std::string& file) {
     process.startDetached();
 }
 
+bool LoadFormFont() {
+    static const bool loaded = [] {
+        const QString tahoma = QStringLiteral("Tahoma");
+        for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
+            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+        if (QFontDatabase::families().contains(tahoma)) return true;
+        QFont::insertSubstitution(tahoma, QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
+        return false;
+    }();
+    return loaded;
+}
+
 QtUi::QtUi() {
-    // The forms are laid out for Tahoma; where it is missing a narrow face keeps their texts
-    // inside the designed widths.
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans"),
-                                QStringLiteral("Arial")});
+    LoadFormFont();
     const QScreen* screen = QGuiApplication::primaryScreen();
     dpi_ = screen ? screen->logicalDotsPerInch() : 96.0;
     if (dpi_ <= 0) dpi_ = 96.0;
 }
 
 QtUi::~QtUi() = default;
+
+void QtUi::SetLanguage(bool german) {
+    if (translator_) QCoreApplication::removeTranslator(translator_.get());
+    translator_.reset();
+    if (!german) return;
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator.get()))
+        translator_ = std::move(translator);
+}
 
 int QtUi::Px(int twips) const { return static_cast<int>(std::lround(twips * dpi_ / 1440.0)); }
 
@@ -312,8 +324,12 @@ void QtUi::SyncAll() {
 
 void QtUi::ShowModal(Form& form) {
     SyncAll();  // the window below shows its latest state while this one is up
-    QWidget* owner = form.Owner() ? WindowOf(*form.Owner()) : nullptr;
+    Show(form, form.Owner() ? WindowOf(*form.Owner()) : nullptr, true);
+}
+
+void QtUi::Show(Form& form, QWidget* owner, bool closeBox) {
     FormWindow window(form, *this, owner);
+    window.SetCloseBox(closeBox);
     QEventLoop loop;
     const ModalScope<FormWindow> scope(windows_, window, form, [&] {
         window.hide();
@@ -323,6 +339,7 @@ void QtUi::ShowModal(Form& form) {
     window.Sync();
     window.setWindowModality(Qt::ApplicationModal);
     window.show();
+    window.FocusDefaultButton();
     RaiseWindow(window);
     if (form.Loaded()) loop.exec(QEventLoop::DialogExec);
     window.hide();
@@ -349,6 +366,7 @@ int QtUi::SystemMessageBox(const std::string& text, const std::string& title, st
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         QPushButton* b = box.addButton(QString::fromStdString(buttons[i].caption),
                                        buttons[i].result == 2 ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        StyleButton(*b);
         results.emplace_back(b, buttons[i].result);
         if (static_cast<int>(i) == def) box.setDefaultButton(b);
     }
@@ -363,9 +381,10 @@ int QtUi::SystemMessageBox(const std::string& text, const std::string& title, st
 
 int QtUi::StyledMessageBox(const platform::StyledMsgBoxRequest& request) {
     SyncAll();
-    StyledBox box(request, OwnerWindow());
-    box.exec();
-    return box.result();
+    StyledBox box(request, *this);
+    box.Load();
+    Show(box, OwnerWindow(), box.Closable());
+    return box.Result();
 }
 
 int QtUi::SystemMetric(int id) {
