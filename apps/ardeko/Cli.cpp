@@ -317,14 +317,20 @@ int RunArchive(const ArchiveArgs& a, TerminalUi& ui, std::ostream& out, std::ost
     form->cbTest.Value = !a.run;
 
     ui.AttachRunForm(form.get());
+    LostProtocolLines() = {};
     form->btnDoIt.PerformClick();
     ui.ClearProgress();
     ui.AttachRunForm(nullptr);
 
     if (!form->LastClickStartedRun()) return ExitUsage;
     const ArchiveRunState& state = form->RunState();
+    // The run went on without its protocol, as the dialog's would; here that is not silent.
+    const ProtocolLoss lost = LostProtocolLines();
+    if (lost.lines > 0)
+        err << "ardeko: Das Protokoll '" << (lost.path.empty() ? ArchiveProtocolPath() : lost.path)
+            << "' konnte nicht geschrieben werden: " << lost.lines << (lost.lines == 1 ? " Zeile fehlt.\n" : " Zeilen fehlen.\n");
     if (state.CancelRequested) return ExitStopped;
-    return state.ErrorCount > 0 ? ExitErrors : ExitOk;
+    return state.ErrorCount > 0 || lost.lines > 0 ? ExitErrors : ExitOk;
 }
 
 bool ProtocolExists() {

@@ -286,20 +286,12 @@ void TerminalUi::ShowMsgBoxEx(ui::Form& form) {
     if (anyButton) {
         const bool canTick = dontShow && dontShow->Visible;
         auto answer = Ask(captions, canTick ? dontShow->Caption : std::string());
-        int chosen = answer ? answer->index : -1;
-        if (chosen < 0) {
-            // Silence never agrees to anything: take the cancel button, else the last one.
-            for (std::size_t i = 0; i < captions.size(); ++i) {
-                const std::string word = LowerAscii(DisplayCaption(captions[i]));
-                if (word == "abbrechen" || word == "cancel") chosen = static_cast<int>(i);
-            }
-            if (chosen < 0) {
-                for (std::size_t i = 0; i < captions.size(); ++i)
-                    if (!captions[i].empty()) chosen = static_cast<int>(i);
-            }
+        // No answer (end of input, Ctrl+C) closes the dialog as its close box would; the
+        // dialog itself then answers, never with yes.
+        if (answer) {
+            if (answer->dontShow && canTick) dontShow->Value = true;
+            buttons[static_cast<std::size_t>(answer->index)]->PerformClick();
         }
-        if (answer && answer->dontShow && canTick) dontShow->Value = true;
-        buttons[static_cast<std::size_t>(chosen)]->PerformClick();
     }
     if (form.Loaded()) form.Unload();
 }

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "archive/Protocol.h"
@@ -37,6 +38,11 @@ std::string ArchiveTargetFolder(const std::string& folder, const platform::Local
 }
 
 namespace {
+
+std::set<std::string>& SweptFolders() {
+    static std::set<std::string> folders;
+    return folders;
+}
 
 const std::vector<std::string>& AnswerCaptions() {
     static const std::vector<std::string> captions{"Ja", "Nein", "Abbrechen"};
@@ -184,13 +190,20 @@ private:
             MoveFailed(fullPath, target, "'" + blocked + "' ist kein Ordner (Verknüpfung oder Datei)");
             return;
         }
-        if (ExistsAsFile(target) && !MayReplace(target)) return;
+        // An existing archived file is replaced by the move itself, in one step once the new one
+        // is whole: if the move fails, the old one is still there.
+        auto mode = platform::MoveMode::NoReplace;
+        if (ExistsAsFile(target)) {
+            if (!MayReplace(target)) return;
+            mode = platform::MoveMode::ReplaceExisting;
+        }
 
-        if (!IsFolder(targetFolder)) CreatePath(targetFolder);
+        if (IsFolder(targetFolder)) SweepTemporaries(base, targetFolder);
+        else CreatePath(targetFolder);
 
         platform::MoveResult moved;
         try {
-            moved = platform::Fs().moveFile(fullPath, target);
+            moved = platform::Fs().moveFile(fullPath, target, mode);
         } catch (const std::exception& e) {
             moved = {platform::MoveResult::Stage::CopyFailed, e.what()};
         } catch (...) {
@@ -233,7 +246,7 @@ private:
     }
 
     // The existing target: says so in the protocol and, as long as the user wants to be asked,
-    // asks. True when the old file has been given up for the new one.
+    // asks. True when the old file may be replaced by the new one.
     bool MayReplace(const std::string& target) {
         const std::string notice = "Zieldatei '" + target + "' ist bereits vorhanden.";
         WritePROTO("! " + notice + "..");
@@ -260,11 +273,38 @@ private:
             }
         }
         WritePROTO("! Vorhandene Zieldatei wird überschrieben...");
+        return true;
+    }
+
+    // Temporary copies of ours that a killed or failed run left in an archive folder this run
+    // works in, once per folder and run. One whose file still lies in `base` is a spare copy
+    // and goes once its writer has stopped; one whose file is gone may be the only copy left,
+    // so it stays, and so does one still being written: the protocol names them.
+    void SweepTemporaries(const std::string& base, const std::string& archiveFolder) {
+        if (!SweptFolders().insert(archiveFolder).second) return;
+        const char sep = platform::Fs().separator();
+        std::vector<std::pair<std::string, platform::TempCopyName>> found;
         try {
-            platform::Fs().removeFile(target);  // a failure shows when the copy meets the old file
+            auto search = platform::Fs().openSearch(archiveFolder);
+            platform::DirEntry entry;
+            while (search && search->next(entry))
+                if (auto owner = platform::ParseTempCopyName(entry.name); owner && !entry.attributes.directory)
+                    found.emplace_back(archiveFolder + sep + entry.name, std::move(*owner));
         } catch (...) {
         }
-        return true;
+        for (const auto& [path, owner] : found) {
+            try {
+                const bool sourceThere = !owner.finalName.empty() && ExistsAsFile(base + owner.finalName);
+                if (!sourceThere) {
+                    WritePROTO("! Zwischenkopie '" + path + "' bleibt erhalten (Quelldatei fehlt)...");
+                } else if (!platform::Fs().temporaryAbandoned(path, owner)) {
+                    WritePROTO("! Zwischenkopie '" + path + "' bleibt erhalten (wird noch geschrieben)...");
+                } else if (const auto removed = platform::Fs().removeFile(path); !removed) {
+                    WritePROTO({"! Problem beim Löschen von '" + path + "'", "! " + removed.error});
+                }
+            } catch (...) {
+            }
+        }
     }
 
     static bool ExistsAsFile(const std::string& path) {
@@ -298,6 +338,8 @@ private:
 };
 
 }  // namespace
+
+void ForgetSweptFolders() { SweptFolders().clear(); }
 
 void ProcessFiles(ArchiveDialog& dialog, const std::string& folder, const std::string& pattern,
                   std::int16_t cutOffMonth, std::int16_t cutOffYear) {

@@ -41,7 +41,11 @@ bool ReportIfMissing(const std::string& path) {
     return false;
 }
 
+ProtocolLoss g_loss;
+
 }  // namespace
+
+ProtocolLoss& LostProtocolLines() { return g_loss; }
 
 std::string ArchiveProtocolPath() {
     try {
@@ -72,9 +76,13 @@ void WritePROTO(std::initializer_list<std::string> texts) {
         for (const auto& text : texts) lines.push_back(stamp + text);
         if (platform::Fs().appendLines(path, lines)) return;
         // Most likely the data folder is missing: create it and try once more.
-        platform::Fs().appendLines(ArchiveProtocolPath(), lines);
+        const std::string created = ArchiveProtocolPath();
+        if (platform::Fs().appendLines(created, lines)) return;
+        g_loss.path = created;
+        g_loss.lines += texts.size();
     } catch (...) {
         // A lost protocol line never stops a run.
+        g_loss.lines += texts.size();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The archive protocol: one time-stamped line per event, appended run after run, one file per
 // host application in the data folder; and the two protocol buttons of the wizard.
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 
@@ -18,6 +19,14 @@ std::string ProtocolTimeStamp(const platform::LocalDateTime& when);
 void WritePROTO(const std::string& text);
 // Appends several lines with one time stamp, all in one write.
 void WritePROTO(std::initializer_list<std::string> texts);
+
+// The lines that could not be written since the count was last reset, and where they were
+// to go. The dialog keeps quiet about them; the command line tells.
+struct ProtocolLoss {
+    std::size_t lines = 0;
+    std::string path;
+};
+ProtocolLoss& LostProtocolLines();
 
 // The protocol button: opens the protocol in its associated program, or says it is missing.
 void ShowProtocol();

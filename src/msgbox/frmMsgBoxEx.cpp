@@ -106,7 +106,20 @@ ui::Button& frmMsgBoxEx::ButtonNo(int n) {
 
 void frmMsgBoxEx::ExitDialog(std::int16_t result) {
     g_dialogResult = static_cast<std::int16_t>(result + (cbDontShow.Value ? 256 : 0));
+    answered_ = true;
     Unload();
+}
+
+void frmMsgBoxEx::Form_Unload() {
+    if (answered_) {
+        answered_ = false;
+        return;
+    }
+    int button = CancelButton >= 1 && CancelButton <= 3 ? CancelButton : 0;
+    for (int i = 3; i >= 1 && button == 0; --i)
+        if (ButtonNo(i).Visible) button = i;
+    // A dialog without any button has nothing to answer with: 0, never a previous answer.
+    g_dialogResult = static_cast<std::int16_t>(button == 0 ? 0 : button + (cbDontShow.Value ? 256 : 0));
 }
 
 void frmMsgBoxEx::Form_Load() {

@@ -41,13 +41,17 @@ public:
 
 protected:
     void Form_Load() override;
+    // Closed without a button (the close box, Alt+F4, a renderer or terminal that ends the
+    // dialog): that never agrees to anything. It answers as the cancel button where one was
+    // given, else as the last visible button.
+    void Form_Unload() override;
 
 private:
     void btnHelp_Click();
+    bool answered_ = false;
 };
 
-// The result of the last dialog closed through ExitDialog. Kept between shows on purpose: a
-// dialog closed another way returns what the previous one left.
+// The result of the last dialog closed, through ExitDialog or as its close answers.
 std::int16_t& MsgBoxExDialogResult();
 
 // How MsgBoxEx obtains its form. Tests replace it (for example with one that throws, to see

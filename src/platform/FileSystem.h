@@ -1,6 +1,7 @@
 #pragma once
 // File-system port: what the archiving engine, the protocol, the paths and the help lookup
 // need of the platform. Paths are UTF-8 and use the platform's separator.
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,12 +36,31 @@ public:
     virtual std::optional<LocalDateTime> fileTime(const std::string& name, FileTimeKind kind) = 0;
 };
 
+// Whether a move may take the place of a file that is already at the target.
+enum class MoveMode { NoReplace, ReplaceExisting };
+
 // How far a move came: copy first, then removal of the source.
 struct MoveResult {
     enum class Stage { Done, CopyFailed, DeleteFailed };
     Stage stage = Stage::Done;
     std::string error;  // the platform's description of the failure
 };
+
+// What the name of a temporary copy tells: whose it is and which file it is to become. The
+// name begins with ".ardeko~", so it is hidden on Linux, and its machine, process and random
+// parts keep two writers apart, also on different machines sharing a folder.
+struct TempCopyName {
+    std::string machine;
+    std::uint32_t process = 0;
+    std::string finalName;
+};
+// The temporary name for a copy that is to become `owner.finalName`. `random` tells apart two
+// copies of the same process.
+std::string MakeTempCopyName(const TempCopyName& owner, std::uint32_t random);
+// What a name of ours tells, or nothing for any other name.
+std::optional<TempCopyName> ParseTempCopyName(std::string_view name);
+// The reason given when a NoReplace move finds its target taken.
+inline constexpr const char* kTargetExistsText = "Die Zieldatei ist bereits vorhanden";
 
 class FileSystem {
 public:
@@ -68,8 +88,18 @@ public:
     virtual IoResult removeFile(const std::string& path) = 0;
 
     // Copy, then delete the source; reports which stage failed. Implementations may take a
-    // faster road (a rename) as long as the observable outcome is the same.
-    virtual MoveResult moveFile(const std::string& from, const std::string& to);
+    // faster road (a rename) as long as the observable outcome is the same. The target name
+    // only ever shows a complete file: a copy is written under a temporary name (see
+    // TempCopyName) and put in place in one step. NoReplace never takes the place of a file
+    // at the target, also one that appears meanwhile (CopyFailed, with the reason);
+    // ReplaceExisting replaces it in that one step, so that on any failure the old file is
+    // still there, unchanged.
+    virtual MoveResult moveFile(const std::string& from, const std::string& to, MoveMode mode = MoveMode::NoReplace);
+
+    // Whether a temporary copy of ours (`path`, whose name told `owner`) is no longer being
+    // written: its process is gone on this machine, or it has not changed for a long while.
+    // Only then may it be removed. Without a way to tell, it is kept.
+    virtual bool temporaryAbandoned(const std::string& path, const TempCopyName& owner);
 
     // Appends lines to a text file, creating the file. Each line gets the platform's line end
     // and is written in the platform's text encoding for such files; a line that the encoding

@@ -166,6 +166,24 @@ TEST(CliArchive, OddNamesAreMovedAndShownEscaped) {
 }
 
 // Three due files, asked about before each one (--confirm) or because each one's target exists.
+// The run goes on without its protocol, but the command line says so once and exits with 1 (a
+// stop still gives 3).
+TEST(CliArchive, ProtocolThatCannotBeWrittenIsReported) {
+    auto real = platform::posix::MakePosixFileSystem();
+    testkit::FaultyFileSystem faulty(*real);
+    faulty.Fail(testkit::FaultyFileSystem::Op::AppendLine, "Protokoll");
+    for (const bool stop : {false, true}) {
+        Cli cli(&faulty);
+        MakeFile(cli.In("Bericht.doc"), 2008, 6);
+        EXPECT_EQ(cli.Run({"archive", "@", "--until", "6/2008", "--run", "--host", "Word", stop ? "--confirm" : "--run"}, stop ? "a\n" : ""),
+                  stop ? ExitStopped : ExitErrors);
+        EXPECT_EQ(fs::exists(cli.In("Bericht.doc")), stop);
+        const std::string err = cli.err.str();
+        EXPECT_NE(err.find("ardeko: Das Protokoll '" + cli.Protocol() + "' konnte nicht geschrieben werden: "), npos) << err;
+        EXPECT_EQ(err.find("Zeile"), err.rfind("Zeile")) << err;  // once
+    }
+}
+
 TEST(CliAnswers, PipedAnswersSilenceAndCtrlC) {
     struct Case { bool confirm, interrupt; std::string answers; int exit, moved; } cases[] = {
         {true, false, "J\n  n  \nja !\n", ExitOk, 2}, {true, false, "j\n", ExitStopped, 1},  // input ends at the second

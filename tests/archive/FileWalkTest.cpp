@@ -7,6 +7,9 @@
 #include <map>
 #include <random>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "WalkSupport.h"
 #include "archive/RunDriver.h"
 
@@ -177,14 +180,41 @@ TEST_F(FileWalk, ArchiveFolderThatIsNoRealFolderKeepsTheFileInTheTree) {
     }
 }
 
-TEST_F(FileWalk, FailedCopyKeepsTheSourceAndFailedDeletionBothCopiesEachAsOneError) {
+// Also when the user agreed to replace the archived file: it goes only when the new one is whole.
+TEST_F(FileWalk, FailedCopyKeepsTheSourceAndTheOldArchivedFileAndFailedDeletionBothCopiesEachAsOneError) {
     Make({"a.doc", "Sub/b.doc"}, Date(2008, 1, 1));
+    MakeFile(At("~~~ 2008/a.doc"), "alt", Date(2001, 1, 1));
     faulty.Fail(Op::Copy, At("a.doc"));
     faulty.Fail(Op::Remove, At("Sub/b.doc"));
+    answers = {1};
     Walk();
-    EXPECT_EQ(Result() + " " + ReadFile(At("a.doc")) + ReadFile(At("Sub/b.doc")), "2/0/2: Sub/b.doc, Sub/~~~ 2008/b.doc, a.doc a.docSub/b.doc");
-    EXPECT_EQ(Protocol(), "! Problem beim Verschieben von 'Daten/a.doc'|! nach 'Daten/~~~ 2008/a.doc'|! Zugriff verweigert (simuliert)|"
+    EXPECT_EQ(Result() + " " + ReadFile(At("a.doc")) + ReadFile(At("Sub/b.doc")) + ReadFile(At("~~~ 2008/a.doc")),
+              "2/0/2: Sub/b.doc, Sub/~~~ 2008/b.doc, a.doc, ~~~ 2008/a.doc a.docSub/b.docalt");
+    EXPECT_EQ(Protocol(), "! Zieldatei 'Daten/~~~ 2008/a.doc' ist bereits vorhanden...|! Vorhandene Zieldatei wird überschrieben...|"
+                          "! Problem beim Verschieben von 'Daten/a.doc'|! nach 'Daten/~~~ 2008/a.doc'|! Zugriff verweigert (simuliert)|"
                           "! Problem beim Löschen von 'Daten/Sub/b.doc'|! Zugriff verweigert (simuliert)");
+}
+
+// Temporaries that a killed run left in an archive folder: a spare copy of a file that is still
+// there goes once its writer has gone; one whose file is gone, or whose writer may still write,
+// stays and is named in the protocol.
+TEST_F(FileWalk, LeftoverTemporariesGoOnlyWhileTheirFileIsThereAndTheirWriterIsGone) {
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    const auto temp = [&](const std::string& file, const std::string& machine) {
+        return "~~~ 2008/" + platform::MakeTempCopyName({machine, static_cast<std::uint32_t>(gone), file}, 1);
+    };
+    Make({"a.doc", "b.doc", "Sub/c.doc", temp("a.doc", host), temp("weg.doc", host), temp("b.doc", "anderer-pc")}, Date(2008, 1, 1));
+    Walk();
+    const std::set<std::string> left{temp("b.doc", "anderer-pc"), temp("weg.doc", host), "Sub/~~~ 2008/c.doc", "~~~ 2008/a.doc", "~~~ 2008/b.doc"};
+    EXPECT_EQ(Result(), fmt::format("3/3/0: {}", fmt::join(left, ", ")));
+    const std::string protocol = Protocol();
+    EXPECT_NE(protocol.find("! Zwischenkopie 'Daten/" + temp("weg.doc", host) + "' bleibt erhalten (Quelldatei fehlt)...|"), std::string::npos) << protocol;
+    EXPECT_NE(protocol.find("! Zwischenkopie 'Daten/" + temp("b.doc", "anderer-pc") + "' bleibt erhalten (wird noch geschrieben)...|"), std::string::npos) << protocol;
+    EXPECT_EQ(std::ranges::count(protocol, '!'), 2);
 }
 
 TEST_F(FileWalk, VanishedOrUnreadableFilesFoldersAndProtocolArePassedOver) {

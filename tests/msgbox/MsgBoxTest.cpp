@@ -58,8 +58,8 @@ TEST_F(MsgBoxTest, ExLaysTheButtonsOutRightAlignedBelowTextIconAndCheckBox) {
 
 TEST_F(MsgBoxTest, ExGivesTheButtonNumberOr99ForADoubleClickPlus256WhenTicked) {
     const std::pair<std::function<void(frmMsgBoxEx&)>, int> cases[] = {
-        {[](frmMsgBoxEx& f) { f.btn3.PerformClick(); }, 3},
-        {nullptr, 3},  // closed through the window frame: the previous result stays
+        {[](frmMsgBoxEx& f) { f.btn1.PerformClick(); }, 1},
+        {nullptr, 3},  // closed through the window frame: as the last visible button, never as the last answer
         {[](frmMsgBoxEx& f) { f.cbDontShow.Value = true; f.btn1.PerformClick(); }, 257},
         {[](frmMsgBoxEx& f) { f.PerformDblClick(); }, 99},
         {[](frmMsgBoxEx& f) { f.cbDontShow.Value = true; f.PerformDblClick(); }, 355},
@@ -68,6 +68,10 @@ TEST_F(MsgBoxTest, ExGivesTheButtonNumberOr99ForADoubleClickPlus256WhenTicked) {
         act = answer;
         EXPECT_EQ(MsgBoxEx("Kurz", {"Ja", "Nein", "Abbrechen"}, true), result);
     }
+    act = [](frmMsgBoxEx& f) { f.cbDontShow.Value = true; f.Unload(); };
+    EXPECT_EQ(MsgBoxEx("Kurz", {"Ja", "Nein", ""}, true), 258);
+    act = nullptr;
+    EXPECT_EQ(MsgBoxEx("Kurz", {"Ja", "Nein", "Abbrechen"}, false, std::nullopt, std::nullopt, std::nullopt, 1, 2), 2);
 }
 
 TEST_F(MsgBoxTest, ExShowsIconTitleAndDefaultAndCancelButtons) {

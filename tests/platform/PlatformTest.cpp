@@ -3,6 +3,7 @@
 #include <locale.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -140,7 +141,7 @@ TEST_F(PosixFileSystemTest, CopyReplacesTheTargetKeepingModeAndTimesOrLosesNothi
     // A source that cannot be deleted stays, beside its copy.
     Immutable locked(dir.str());
     if (!locked.ok) GTEST_SKIP() << "needs chattr";
-    const auto stuck = files->moveFile(dir / "a.doc", dir / "ziel/a.doc");
+    const auto stuck = files->moveFile(dir / "a.doc", dir / "ziel/a.doc", MoveMode::ReplaceExisting);
     EXPECT_TRUE(stuck.stage == Stage::DeleteFailed && !stuck.error.empty());
     ExpectMade("a.doc", "in\0halt"s);
     ExpectMade("ziel/a.doc", "in\0halt"s);
@@ -183,6 +184,75 @@ TEST_F(PosixFileSystemTest, MoveIntoItsOwnFolderNeverFollowsALink) {
     EXPECT_EQ(files->moveFile(dir / "a.doc", dir / "~~~ 2008/a.doc").stage, Stage::Done);
     ExpectMade("~~~ 2008/a.doc", "inhalt");
     EXPECT_FALSE(fs::exists(dir / "a.doc"));
+}
+
+// Both roads, the rename and (into another file system) the copy: NoReplace never takes the
+// place of a file, ReplaceExisting does, and a copy that fails or is killed leaves the old file
+// and no file under the final name.
+TEST_F(PosixFileSystemTest, MoveReplacesOnlyWhenAskedAndOnlyWithAWholeFile) {
+    for (const bool copyRoad : {false, true}) {
+        SCOPED_TRACE(copyRoad ? "copy" : "rename");
+        fs::remove_all(dir / "ziel");
+        fs::create_directory(dir / "ziel");
+        if (copyRoad && (geteuid() != 0 || mount("tmpfs", (dir / "ziel").c_str(), "tmpfs", 0, "size=256k") != 0)) GTEST_SKIP() << "needs root";
+        const struct Unmount { std::string at; bool on; ~Unmount() { if (on) umount2(at.c_str(), MNT_DETACH); } } unmount{dir / "ziel", copyRoad};
+        Make("a.doc", "neu");
+        WriteFile(dir / "ziel/a.doc", "alt");
+        const auto refused = files->moveFile(dir / "a.doc", dir / "ziel/a.doc");
+        EXPECT_EQ(refused.stage, Stage::CopyFailed);
+        EXPECT_EQ(refused.error, kTargetExistsText);
+        EXPECT_EQ(ReadFile(dir / "a.doc") + ReadFile(dir / "ziel/a.doc"), "neualt");
+        EXPECT_EQ(files->moveFile(dir / "a.doc", dir / "ziel/a.doc", MoveMode::ReplaceExisting).stage, Stage::Done);
+        ExpectMade("ziel/a.doc", "neu");
+        if (!copyRoad) continue;
+        // Too big for what is left: the old file stays, and nothing else is left behind.
+        Make("gross.doc", std::string(300000, 'g'));
+        EXPECT_EQ(files->moveFile(dir / "gross.doc", dir / "ziel/a.doc", MoveMode::ReplaceExisting).stage, Stage::CopyFailed);
+        ExpectMade("ziel/a.doc", "neu");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir / "ziel"), {}), 1);
+        // Killed in the middle of a copy: only the temporary, which names its file and its
+        // writer, who is gone.
+        const std::string far = dir / "weit", big(32 << 20, 'g');
+        fs::create_directory(far);
+        ASSERT_EQ(mount("tmpfs", far.c_str(), "tmpfs", 0, "size=64m"), 0);
+        const Unmount unmountFar{far, true};
+        Make("gross.doc", big);
+        const pid_t child = fork();
+        if (child == 0) {
+            ::raise(SIGSTOP);
+            posix::MakePosixFileSystem()->moveFile(dir / "gross.doc", far + "/gross.doc");
+            _exit(0);
+        }
+        waitpid(child, nullptr, WUNTRACED);
+        kill(child, SIGCONT);
+        std::string temp;
+        for (int i = 0; i < 1000000 && temp.empty(); ++i)
+            for (const auto& e : fs::directory_iterator(far)) temp = e.path().filename();
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        ASSERT_FALSE(temp.empty());
+        const auto owner = ParseTempCopyName(temp);
+        if (owner) {  // caught while copying (else too late: then the file is whole)
+            EXPECT_EQ(owner->finalName + " " + std::to_string(owner->process), "gross.doc " + std::to_string(child));
+            EXPECT_FALSE(fs::exists(far + "/gross.doc"));
+            EXPECT_TRUE(files->temporaryAbandoned(far + "/" + temp, *owner));
+            EXPECT_FALSE(files->temporaryAbandoned(far + "/" + temp, {owner->machine + "x", owner->process, ""}));
+            EXPECT_EQ(ReadFile(dir / "gross.doc"), big);
+        } else {
+            EXPECT_EQ(ReadFile(far + "/gross.doc"), big);
+        }
+    }
+}
+
+TEST(TempCopyName, NamesItsFileAndWriterAndIsReadBack) {
+    const auto name = MakeTempCopyName({"pc~7/a", 4711, "Bericht ~ 1.doc"}, 0xbeef);
+    EXPECT_EQ(name, ".ardeko~pc7a~4711~0000beef~Bericht ~ 1.doc");
+    const auto back = ParseTempCopyName(name);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->machine + "|" + std::to_string(back->process) + "|" + back->finalName, "pc7a|4711|Bericht ~ 1.doc");
+    EXPECT_EQ(ParseTempCopyName(MakeTempCopyName({"pc", 1, std::string(240, 'x')}, 1))->finalName, "");  // too long to carry
+    for (const char* other : {"Bericht.doc", ".ardeko~pc~x~0000beef~a", ".ardeko~pc~1~beef~a", ".ardeko-copy-1-0"})
+        EXPECT_FALSE(ParseTempCopyName(other)) << other;
 }
 
 TEST_F(PosixFileSystemTest, ProtocolFollowsTheFileByNameInUtf8WhateverTheLocale) {

@@ -40,6 +40,9 @@ public:
         return Fails(Op::Copy, from + "\n" + to) ? Denied() : inner_.copyFile(from, to);
     }
     platform::IoResult removeFile(const std::string& p) override { return Fails(Op::Remove, p) ? Denied() : inner_.removeFile(p); }
+    bool temporaryAbandoned(const std::string& path, const platform::TempCopyName& owner) override {
+        return inner_.temporaryAbandoned(path, owner);
+    }
     // moveFile stays the base class's copy and removal through the two above, so a move fails at
     // the stage a fault names.
     platform::IoResult appendLines(const std::string& path, const std::vector<std::string>& lines) override {

@@ -132,6 +132,42 @@ TEST_F(Win32Ports, MoveKeepsTheTimesAndNeverLosesAFile) {
     EXPECT_FALSE(fs.removeFile(dir / "fehlt.doc").error.empty());
 }
 
+// An archived file is replaced only when asked, and only by a whole new file: a source its
+// program holds without sharing leaves the old one as it was and no other file behind. (A copy
+// that breaks off on a full disk: tests/win32cli.)
+TEST_F(Win32Ports, MoveReplacesOnlyWhenAskedAndOnlyWithAWholeFile) {
+    using Mode = platform::MoveMode;
+    using Stage = platform::MoveResult::Stage;
+    auto& fs = platform::Fs();
+    const struct { const char* name; Mode mode; DWORD targetAttributes; bool holdOpen; Stage stage; } cases[] = {
+        {"nein.doc", Mode::NoReplace, 0, false, Stage::CopyFailed},
+        {"ja.doc", Mode::ReplaceExisting, FILE_ATTRIBUTE_READONLY, false, Stage::Done},
+        {"gesperrt.doc", Mode::ReplaceExisting, 0, true, Stage::CopyFailed},  // open with share mode 0
+    };
+    for (const auto& c : cases) {
+        const std::string source = dir / c.name, target = dir / (std::string("Ziel\\") + c.name);
+        Make(source, c.name);
+        Make(target, "alt", c.targetAttributes);
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.holdOpen) held = CreateFileW(Wide(source).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const auto moved = fs.moveFile(source, target, c.mode);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        EXPECT_EQ(moved.stage, c.stage) << c.name << ": " << moved.error;
+        EXPECT_EQ(ReadAll(target).size(), c.stage == Stage::Done ? std::string(c.name).size() : 3u) << c.name;
+        EXPECT_EQ(Exists(source), c.stage != Stage::Done) << c.name;
+        if (c.mode == Mode::NoReplace) {
+            EXPECT_EQ(moved.error, platform::kTargetExistsText);
+        }
+    }
+    WIN32_FIND_DATAW found{};
+    int entries = 0;
+    HANDLE search = FindFirstFileW(Wide(dir / "Ziel\\*").c_str(), &found);
+    do entries += found.cFileName[0] != L'.' || Utf8(found.cFileName).rfind(".ardeko~", 0) == 0;
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    EXPECT_EQ(entries, 3);  // no temporary left
+}
+
 TEST_F(Win32Ports, ProtocolLinesAreAppendedInTheAnsiCodePageWithCrLf) {
     const std::string path = dir / "Protokoll Word-Archivierung.txt";
     ASSERT_TRUE(platform::Fs().appendLine(path, "erste"));
@@ -139,6 +175,9 @@ TEST_F(Win32Ports, ProtocolLinesAreAppendedInTheAnsiCodePageWithCrLf) {
     EXPECT_EQ(ReadAll(path), "erste\r\n" + win32::Ansi("Größe") + "\r\n\r\n");
     if (GetACP() == 1252) {
         EXPECT_EQ(win32::Ansi("Größe"), "Gr\xF6\xDF" "e");
+        // A name the code page cannot hold shows as "?", never as the name of another file.
+        ASSERT_TRUE(platform::Fs().appendLine(path, "Ω.txt Łódź.doc"));
+        EXPECT_TRUE(ReadAll(path).ends_with("\r\n?.txt ?\xF3""d?.doc\r\n")) << ReadAll(path);
     }
     EXPECT_FALSE(platform::Fs().appendLine(dir / "fehlt\\p.txt", "x").ok);
 }

@@ -54,6 +54,27 @@ has real.out "Archivierung abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) arc
 [ "$(cat "$tree/~~~ 2005/alt.doc" 2>/dev/null)" = alt ] || fail "alt.doc is not in '~~~ 2005'"
 [ ! -e "$tree/alt.doc" ] && [ -f "$tree/neu.doc" ] || fail "the real run moved the wrong files"
 
+# A full disk on the copy road (a read-only file is copied, then deleted), after "Ja" to the
+# overwrite question: the archived file stays as it was, and neither a partial nor a temporary
+# file is left (Wine's own copy would leave a partial one under the final name). Root only.
+small="$work/klein"
+mkdir -p "$small"
+if [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=64k tmpfs "$small" 2>/dev/null; then
+  trap 'umount -l "$small"; rm -rf "$work"' EXIT
+  mkdir "$small/~~~ 2005"
+  echo alt >"$small/~~~ 2005/voll.doc"
+  head -c 40000 /dev/urandom >"$small/voll.doc"
+  touch -d '2005-01-03 12:00' "$small/voll.doc"
+  chmod 444 "$small/voll.doc"
+  sum=$(md5sum <"$small/voll.doc")
+  run full archive "Z:${small//\//\\}" --until 6/2008 --run < <(printf 'j\n')
+  [ "$code" -eq 1 ] || fail "full disk exited with $code: $(cat "$work/full.err")"
+  has full.out "! Problem beim Verschieben von "
+  [ "$(cat "$small/~~~ 2005/voll.doc")" = alt ] || fail "the archived file was changed"
+  [ "$(ls -A "$small/~~~ 2005")" = voll.doc ] || fail "left behind: $(ls -A "$small/~~~ 2005")"
+  [ "$(md5sum <"$small/voll.doc")" = "$sum" ] || fail "the source was changed"
+fi
+
 # Usage errors: exit status 2, German text on standard error, the name as it was typed.
 run usage archive "$win\\Fehlt Ä" --until 6/2008 </dev/null
 [ "$code" -eq 2 ] || fail "missing folder exited with $code"

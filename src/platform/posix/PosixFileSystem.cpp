@@ -1,6 +1,9 @@
 // The file system of this machine, through the POSIX calls.
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <sys/random.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -168,15 +171,45 @@ int CopyContent(int in, int out) {
     }
 }
 
-// Copies the regular file `in` to `name` in the folder `outDir`: under a hidden temporary name
-// first, renamed into place when complete, so no reader sees half a file and a failure leaves
-// nothing behind (a leading dot keeps it out of every listing the walk makes). Returns 0 or an
-// errno value.
-int CopyIntoFolder(int in, const struct stat& st, int outDir, const std::string& name) {
+std::string MachineName() {
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0) return {};
+    return host;
+}
+
+std::uint32_t RandomPart() {
+    std::uint32_t r = 0;
+    if (getrandom(&r, sizeof r, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof r)) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        r = static_cast<std::uint32_t>(now.tv_nsec) ^ static_cast<std::uint32_t>(getpid());
+    }
+    return r;
+}
+
+// Puts `from` of `fromDir` in the place of `to` of `toDir` in one step. NoReplace never takes
+// the place of an existing file, also of one that appears meanwhile: the kernel checks and
+// renames at once, or, where the file system cannot do that, a hard link (which fails on an
+// existing name) is made before the old name goes. Returns 0 or an errno value.
+int Place(int fromDir, const char* from, int toDir, const char* to, MoveMode mode) {
+    if (mode == MoveMode::ReplaceExisting) return renameat(fromDir, from, toDir, to) == 0 ? 0 : errno;
+    if (renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
+    if (linkat(fromDir, from, toDir, to, 0) != 0) return errno;
+    unlinkat(fromDir, from, 0);  // two names of one whole file at worst
+    return 0;
+}
+
+// Copies the regular file `in` to `name` in the folder `outDir`: under a temporary name of
+// ours first, put in place when complete with its mode and times, so that no reader sees half
+// a file under the final name and a failure leaves nothing behind. A killed copy leaves only
+// the temporary, which a later run sweeps away (see TempCopyName). Returns 0 or an errno value.
+int CopyIntoFolder(int in, const struct stat& st, int outDir, const std::string& name, MoveMode mode) {
     std::string temp;
     FdGuard out;
+    const TempCopyName owner{MachineName(), static_cast<std::uint32_t>(getpid()), name};
     for (unsigned attempt = 0; out.fd < 0; ++attempt) {
-        temp = ".ardeko-copy-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        temp = MakeTempCopyName(owner, RandomPart());
         out.fd = openat(outDir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (out.fd < 0 && (errno != EEXIST || attempt > 100)) return errno;
     }
@@ -187,21 +220,49 @@ int CopyIntoFolder(int in, const struct stat& st, int outDir, const std::string&
         if (futimens(out.fd, times) != 0) err = errno;
     }
     if (err == 0 && close(out.release()) != 0) err = errno;  // late write errors show up here
-    if (err == 0 && renameat(outDir, temp.c_str(), outDir, name.c_str()) != 0) err = errno;
+    if (err == 0) err = Place(outDir, temp.c_str(), outDir, name.c_str(), mode);
     if (err != 0) unlinkat(outDir, temp.c_str(), 0);
     return err;
+}
+
+MoveResult Failed(MoveResult::Stage stage, int err) {
+    if (err == EEXIST) return {stage, kTargetExistsText};
+    return {stage, ErrnoText(err)};
+}
+
+// Moves `name` of the folder `sourceDir` to `targetName` in the folder `targetDir`, both held
+// open: a rename where it can, else copy and delete.
+MoveResult MoveBetween(int sourceDir, const std::string& name, int targetDir, const std::string& targetName,
+                       MoveMode mode) {
+    struct stat st {};
+    if (fstatat(sourceDir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return Failed(MoveResult::Stage::CopyFailed, errno);
+    if (!S_ISREG(st.st_mode)) return Failed(MoveResult::Stage::CopyFailed, EINVAL);
+    const int renamed = Place(sourceDir, name.c_str(), targetDir, targetName.c_str(), mode);
+    if (renamed == 0) return {};
+    if (renamed == EEXIST) return Failed(MoveResult::Stage::CopyFailed, EEXIST);
+    // Another file system mounted inside the tree, or a source folder that refuses the rename:
+    // copy, then delete.
+    FdGuard in{openat(sourceDir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
+    if (in.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
+    if (fstat(in.fd, &st) != 0) return Failed(MoveResult::Stage::CopyFailed, errno);
+    if (!S_ISREG(st.st_mode)) return Failed(MoveResult::Stage::CopyFailed, EINVAL);
+    if (const int err = CopyIntoFolder(in.fd, st, targetDir, targetName, mode); err != 0)
+        return Failed(MoveResult::Stage::CopyFailed, err);
+    if (unlinkat(sourceDir, name.c_str(), 0) != 0) return Failed(MoveResult::Stage::DeleteFailed, errno);
+    return {};
 }
 
 // Moves `name` of `folder` to `relative` below the same folder (an archive folder inside it).
 // Every folder on the way is opened without following links and the file is placed relative
 // to the last one opened, so neither a link that is there nor one swapped in meanwhile can
 // carry the file out of the tree.
-MoveResult MoveWithinFolder(const std::string& folder, const std::string& name, const std::string& relative) {
-    const auto failed = [](MoveResult::Stage stage, int err) { return MoveResult{stage, ErrnoText(err)}; };
+MoveResult MoveWithinFolder(const std::string& folder, const std::string& name, const std::string& relative,
+                            MoveMode mode) {
     FdGuard source{open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (source.fd < 0) return failed(MoveResult::Stage::CopyFailed, errno);
+    if (source.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
     FdGuard target{dup(source.fd)};
-    if (target.fd < 0) return failed(MoveResult::Stage::CopyFailed, errno);
+    if (target.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
     std::size_t at = 0;
     for (auto slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', at)) {
         const std::string part = relative.substr(at, slash - at);
@@ -213,27 +274,12 @@ MoveResult MoveWithinFolder(const std::string& folder, const std::string& name, 
             if (err == ELOOP || err == ENOTDIR)
                 return {MoveResult::Stage::CopyFailed,
                         "'" + relative.substr(0, slash) + "' ist kein Ordner (Verknüpfung oder Datei)"};
-            return failed(MoveResult::Stage::CopyFailed, err);
+            return Failed(MoveResult::Stage::CopyFailed, err);
         }
         close(target.fd);
         target.fd = next;
     }
-    const std::string targetName = relative.substr(at);
-
-    struct stat st {};
-    if (fstatat(source.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return failed(MoveResult::Stage::CopyFailed, errno);
-    if (!S_ISREG(st.st_mode)) return failed(MoveResult::Stage::CopyFailed, EINVAL);
-    if (renameat(source.fd, name.c_str(), target.fd, targetName.c_str()) == 0) return {};
-    // Another file system mounted inside the tree, or a target in the way: copy, then delete.
-    FdGuard in{openat(source.fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
-    if (in.fd < 0) return failed(MoveResult::Stage::CopyFailed, errno);
-    if (fstat(in.fd, &st) != 0) return failed(MoveResult::Stage::CopyFailed, errno);
-    if (!S_ISREG(st.st_mode)) return failed(MoveResult::Stage::CopyFailed, EINVAL);
-    if (const int err = CopyIntoFolder(in.fd, st, target.fd, targetName); err != 0)
-        return failed(MoveResult::Stage::CopyFailed, err);
-    if (unlinkat(source.fd, name.c_str(), 0) != 0) return failed(MoveResult::Stage::DeleteFailed, errno);
-    return {};
+    return MoveBetween(source.fd, name, target.fd, relative.substr(at), mode);
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -278,7 +324,7 @@ public:
 
         FdGuard folder{open(ParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
         if (folder.fd < 0) return IoResult::failure(ErrnoText(errno));
-        if (const int err = CopyIntoFolder(in.fd, st, folder.fd, NameOf(to)); err != 0)
+        if (const int err = CopyIntoFolder(in.fd, st, folder.fd, NameOf(to), MoveMode::ReplaceExisting); err != 0)
             return IoResult::failure(ErrnoText(err));
         return IoResult::success();
     }
@@ -288,19 +334,30 @@ public:
         return IoResult::success();
     }
 
-    MoveResult moveFile(const std::string& from, const std::string& to) override {
+    MoveResult moveFile(const std::string& from, const std::string& to, MoveMode mode) override {
         const std::string sourceFolder = ParentOf(from);
         if (to.size() > sourceFolder.size() + 1 && to.compare(0, sourceFolder.size(), sourceFolder) == 0 &&
             to[sourceFolder.size()] == '/')
-            return MoveWithinFolder(sourceFolder, NameOf(from), to.substr(sourceFolder.size() + 1));
-        // Within one file system a rename gives the same result as copy and delete, only at
-        // once and without a moment where the file exists twice. Anything else (another file
-        // system, an undeletable source, a target that is in the way) takes the long road,
-        // which also tells which stage failed.
-        struct stat st {};
-        if (lstat(from.c_str(), &st) == 0 && S_ISREG(st.st_mode) && rename(from.c_str(), to.c_str()) == 0)
-            return {};
-        return FileSystem::moveFile(from, to);
+            return MoveWithinFolder(sourceFolder, NameOf(from), to.substr(sourceFolder.size() + 1), mode);
+        FdGuard source{open(sourceFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+        if (source.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
+        FdGuard target{open(ParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+        if (target.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
+        return MoveBetween(source.fd, NameOf(from), target.fd, NameOf(to), mode);
+    }
+
+    bool temporaryAbandoned(const std::string& path, const TempCopyName& owner) override {
+        // The status-change time moves with every write and with the final setting of times,
+        // and nobody can set it back: a copy whose status has not changed for half a day is
+        // not being written, on whichever machine.
+        struct statx sx {};
+        if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_CTIME, &sx) != 0) return false;
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        if (now.tv_sec - static_cast<time_t>(sx.stx_ctime.tv_sec) > kAbandonedAfterSeconds) return true;
+        if (owner.machine != MachineName() || owner.process == 0) return false;
+        if (owner.process == static_cast<std::uint32_t>(getpid())) return false;
+        return kill(static_cast<pid_t>(owner.process), 0) != 0 && errno == ESRCH;
     }
 
     IoResult appendLines(const std::string& path, const std::vector<std::string>& lines) override {
@@ -378,6 +435,7 @@ private:
     }
 
     static constexpr std::size_t kMaxOpen = 4;
+    static constexpr time_t kAbandonedAfterSeconds = 12 * 60 * 60;
     std::mutex mutex_;
     std::list<OpenFile> openFiles_;
 };

@@ -1,6 +1,7 @@
 // The file system of this machine, through the wide Win32 calls.
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -96,6 +97,124 @@ private:
 
 IoResult LastError() { return IoResult::failure(ErrorText(GetLastError())); }
 
+struct Handle {
+    HANDLE h = INVALID_HANDLE_VALUE;
+    ~Handle() { close(); }
+    bool close() {
+        const bool ok = h == INVALID_HANDLE_VALUE || CloseHandle(h) != 0;
+        h = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+};
+
+std::string MachineName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &size)) return {};
+    return ardeko::win32::Utf8(std::wstring_view(name, size));
+}
+
+// Keeps two temporaries of one process apart; the machine and process in the name keep
+// those of other writers apart.
+std::uint32_t RandomPart() {
+    static volatile LONG counter = 0;
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return static_cast<std::uint32_t>(now.QuadPart) * 2654435761u + static_cast<std::uint32_t>(InterlockedIncrement(&counter));
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto at = path.find_last_of("\\/");
+    return at == std::string::npos ? std::string(".") : path.substr(0, at);
+}
+std::string NameOf(const std::string& path) {
+    const auto at = path.find_last_of("\\/");
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+bool TargetExists(DWORD err) { return err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS; }
+
+// Puts `from` in the place of `to` in one step. NoReplace leaves an existing file alone, also
+// one that appears meanwhile (the system checks and renames at once). ReplaceExisting also
+// replaces a read-only archived file, whose flag is put back if the rename fails. Returns 0 or
+// the error.
+DWORD Place(const std::wstring& from, const std::wstring& to, MoveMode mode) {
+    const DWORD flags = mode == MoveMode::ReplaceExisting ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (MoveFileExW(from.c_str(), to.c_str(), flags)) return 0;
+    DWORD err = GetLastError();
+    if (mode != MoveMode::ReplaceExisting || err != ERROR_ACCESS_DENIED) return err;
+    const DWORD a = GetFileAttributesW(to.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_READONLY) == 0 ||
+        !SetFileAttributesW(to.c_str(), a & ~FILE_ATTRIBUTE_READONLY))
+        return err;
+    if (MoveFileExW(from.c_str(), to.c_str(), flags)) return 0;
+    err = GetLastError();
+    SetFileAttributesW(to.c_str(), a);
+    return err;
+}
+
+DWORD CopyContent(HANDLE in, HANDLE out) {
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return GetLastError();
+        if (got == 0) return 0;
+        DWORD put = 0;
+        if (!WriteFile(out, buffer.data(), got, &put, nullptr)) return GetLastError();
+        if (put != got) return ERROR_DISK_FULL;
+    }
+}
+
+// Copies `from` to `to` through a temporary name of ours in the target folder: hidden from its
+// first byte, given the source's times and then its read-only and hidden flags, and only then
+// put in place in one step. The copy is our own: the system's copy writes under the final name
+// and may leave a partial file there when it fails. On failure the temporary goes at once; a
+// killed copy leaves only the temporary, which a later run sweeps away. Returns 0 or the error.
+DWORD CopyIntoPlace(const std::wstring& from, const std::string& to, MoveMode mode) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    if (!GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &d)) return GetLastError();
+    if ((d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_ACCESS_DENIED;
+    Handle in;
+    in.h = CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (in.h == INVALID_HANDLE_VALUE) return GetLastError();
+
+    const std::string folder = FolderOf(to) + "\\";
+    const TempCopyName owner{MachineName(), static_cast<std::uint32_t>(GetCurrentProcessId()), NameOf(to)};
+    std::wstring temp;
+    Handle out;
+    for (int attempt = 0; out.h == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = LongPath(folder + MakeTempCopyName(owner, RandomPart()));
+        out.h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (out.h == INVALID_HANDLE_VALUE && (GetLastError() != ERROR_FILE_EXISTS || attempt > 100)) return GetLastError();
+    }
+    DWORD err = CopyContent(in.h, out.h);
+    if (err == 0 && !SetFileTime(out.h, &d.ftCreationTime, &d.ftLastAccessTime, &d.ftLastWriteTime)) err = GetLastError();
+    if (!out.close() && err == 0) err = GetLastError();
+    constexpr DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                           FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD flags = d.dwFileAttributes & kept;
+    if (err == 0 && !SetFileAttributesW(temp.c_str(), flags != 0 ? flags : FILE_ATTRIBUTE_NORMAL)) err = GetLastError();
+    if (err == 0) err = Place(temp, LongPath(to), mode);
+    if (err != 0) {
+        SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(temp.c_str());
+    }
+    return err;
+}
+
+MoveResult CopyFailed(DWORD err) {
+    return {MoveResult::Stage::CopyFailed, TargetExists(err) ? std::string(kTargetExistsText) : ErrorText(err)};
+}
+
+// The long road of a move: a complete copy in place, then the source deleted.
+MoveResult CopyThenDelete(const std::wstring& source, const std::string& to, MoveMode mode) {
+    if (const DWORD err = CopyIntoPlace(source, to, mode); err != 0) return CopyFailed(err);
+    if (!DeleteFileW(source.c_str())) return {MoveResult::Stage::DeleteFailed, ErrorText(GetLastError())};
+    return {};
+}
+
 class Win32FileSystem final : public FileSystem {
 public:
     char separator() const override { return '\\'; }
@@ -127,13 +246,8 @@ public:
     }
 
     IoResult copyFile(const std::string& from, const std::string& to) override {
-        const std::wstring source = LongPath(from), target = LongPath(to);
-        WIN32_FILE_ATTRIBUTE_DATA d{};
-        if (!GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &d)) return LastError();
-        if ((d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return IoResult::failure(ErrorText(ERROR_ACCESS_DENIED));
-        // The system's copy removes a half-written target itself when it fails.
-        if (!CopyFileW(source.c_str(), target.c_str(), FALSE)) return LastError();
-        KeepTimes(target, d);
+        if (const DWORD err = CopyIntoPlace(LongPath(from), to, MoveMode::ReplaceExisting); err != 0)
+            return IoResult::failure(ErrorText(err));
         return IoResult::success();
     }
 
@@ -142,18 +256,42 @@ public:
         return IoResult::success();
     }
 
-    MoveResult moveFile(const std::string& from, const std::string& to) override {
+    MoveResult moveFile(const std::string& from, const std::string& to, MoveMode mode) override {
         // On one volume a rename gives the result of copy and delete at once. A read-only
         // source would be moved by a rename but not deleted after a copy, so it takes the long
         // road, as does anything the rename refuses (another volume, a file kept open by its
         // program): that road tells which stage failed and never loses the file.
         const std::wstring source = LongPath(from);
         const DWORD a = GetFileAttributesW(source.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY |
-                                                  FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-            MoveFileExW(source.c_str(), LongPath(to).c_str(), 0))
-            return {};
-        return FileSystem::moveFile(from, to);
+        if (a == INVALID_FILE_ATTRIBUTES) return CopyFailed(GetLastError());
+        if ((a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
+            const DWORD err = Place(source, LongPath(to), mode);
+            if (err == 0) return {};
+            if (TargetExists(err)) return CopyFailed(err);
+        }
+        return CopyThenDelete(source, to, mode);
+    }
+
+    bool temporaryAbandoned(const std::string& path, const TempCopyName& owner) override {
+        // The change time moves with every write and with the final setting of times, and
+        // nobody sets it back: a copy unchanged for half a day is not being written, on
+        // whichever machine.
+        Handle h;
+        h.h = CreateFileW(LongPath(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        FILE_BASIC_INFO info{};
+        if (h.h == INVALID_HANDLE_VALUE || !GetFileInformationByHandleEx(h.h, FileBasicInfo, &info, sizeof info))
+            return false;
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        const LONGLONG ticks = (static_cast<LONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime) - info.ChangeTime.QuadPart;
+        if (ticks > kAbandonedAfter) return true;
+        if (owner.machine != MachineName() || owner.process == 0 || owner.process == GetCurrentProcessId()) return false;
+        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, owner.process);
+        if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+        const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        CloseHandle(process);
+        return ended;
     }
 
     IoResult appendLines(const std::string& path, const std::vector<std::string>& lines) override {
@@ -161,7 +299,7 @@ public:
         // protocol meanwhile, and nothing stays locked between lines.
         std::string data;
         for (const auto& line : lines) {
-            data += ardeko::win32::Ansi(line);
+            data += ardeko::win32::AnsiExact(line);
             data += "\r\n";
         }
         HANDLE h = CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -176,14 +314,7 @@ public:
     }
 
 private:
-    // The archived copy keeps all three times of the original, set before the original goes.
-    static void KeepTimes(const std::wstring& target, const WIN32_FILE_ATTRIBUTE_DATA& d) {
-        HANDLE h = CreateFileW(target.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return;
-        SetFileTime(h, &d.ftCreationTime, &d.ftLastAccessTime, &d.ftLastWriteTime);
-        CloseHandle(h);
-    }
+    static constexpr LONGLONG kAbandonedAfter = 12LL * 60 * 60 * 10000000;  // half a day in 100 ns
 };
 
 }  // namespace

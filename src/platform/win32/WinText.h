@@ -31,4 +31,18 @@ inline std::string Utf8(std::wstring_view wide) { return FromWide(CP_UTF8, wide)
 inline std::string Ansi(std::string_view utf8) { return FromWide(CP_ACP, Wide(utf8)); }
 inline std::string FromAnsi(std::string_view ansi) { return Utf8(ToWide(CP_ACP, ansi)); }
 
+// Text in the ANSI code page for a file that names files: a character the code page lacks
+// becomes '?', never a look-alike ("Ω.txt" must not read as the name of another file, "O.txt").
+// Where the ANSI code page is UTF-8 every character fits, and the flag is not allowed there.
+inline std::string AnsiExact(std::string_view utf8) {
+    if (GetACP() == CP_UTF8) return std::string(utf8);
+    const std::wstring wide = Wide(utf8);
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, "?", nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), n, "?", nullptr);
+    return out;
+}
+
 }  // namespace ardeko::win32
