@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "archive/Journal.h"
 #include "archive/Protocol.h"
 #include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
@@ -184,8 +185,12 @@ private:
             MoveFailed(fullPath, target, "'" + blocked + "' ist kein Ordner (Verknüpfung oder Datei)");
             return;
         }
-        if (ExistsAsFile(target) && !MayReplace(target)) return;
+        const bool replaces = ExistsAsFile(target);
+        if (replaces && !MayReplace(target)) return;
 
+        // The journal learns of the move before it is tried, so a kill in the middle of it
+        // can still be undone; the archive folders about to be made are noted with it.
+        const int journalSeq = state_.Journal ? state_.Journal->Intent(fullPath, target, base, targetFolder, replaces) : 0;
         if (!IsFolder(targetFolder)) CreatePath(targetFolder);
 
         platform::MoveResult moved;
@@ -196,6 +201,7 @@ private:
         } catch (...) {
             moved = {platform::MoveResult::Stage::CopyFailed, "Unbekannter Fehler"};
         }
+        if (state_.Journal) state_.Journal->Result(journalSeq, moved);
         switch (moved.stage) {
             case platform::MoveResult::Stage::CopyFailed:
                 MoveFailed(fullPath, target, moved.error);
