@@ -258,6 +258,9 @@ Listing List(const std::string& folder) {
         }
     } catch (...) {
     }
+    // Oldest year and month first: when two archived files share a name, the older one comes back.
+    std::sort(out.files.begin(), out.files.end());
+    std::sort(out.folders.begin(), out.folders.end());
     return out;
 }
 
