@@ -144,3 +144,37 @@ echo
 echo "Resync of the wizard form by a renderer at one message pump"
 "$BUILD/bench/form_sync" | sed 's/^/  /'
 XDG_RUNTIME_DIR=$WORK QT_QPA_PLATFORM=offscreen "$BUILD/bench/qt_pump" | sed 's/^/  /'
+
+# (d) Undo. The same real run over 20,000 files with its journal and without one (a folder
+#     stands where the journal's file would be, so the run writes none: the cost of before),
+#     then `ardeko undo --run` of the journalled run against that run. Fresh trees each time.
+echo
+echo "== (d) journal and undo, 20,000 files, best of $REPEAT"
+JOURNAL="$XDG_DATA_HOME/Veltrano/Journal/Office.jsonl"
+T_NOJ="" T_JRN="" T_UNDO=""
+undo_best() { if [ -z "${!1}" ] || awk "BEGIN{exit !($2 < ${!1})}"; then printf -v "$1" '%s' "$2"; fi; }
+for _ in $(seq "$REPEAT_SAVED"); do
+  rm -rf "$WORK/undo-a" "$WORK/undo-b" "$JOURNAL" "$PROTO"
+  "$GEN" "$WORK/undo-a" 20000 210 7 2000 2010 >/dev/null
+  "$GEN" "$WORK/undo-b" 20000 210 7 2000 2010 >/dev/null
+  warm "$WORK/undo-a"
+  warm "$WORK/undo-b"
+  REPEAT=1
+  mkdir -p "$JOURNAL"
+  read -r t _ _ < <(measure ':' "$ARDEKO" archive "$WORK/undo-b" --until "$CUT_MONTH/$CUT_YEAR" --type '*.*' --run)
+  undo_best T_NOJ "$t"
+  rmdir "$JOURNAL"
+  read -r t _ _ < <(measure ':' "$ARDEKO" archive "$WORK/undo-a" --until "$CUT_MONTH/$CUT_YEAR" --type '*.*' --run)
+  undo_best T_JRN "$t"
+  read -r t _ _ < <(measure ':' "$ARDEKO" undo --run)
+  undo_best T_UNDO "$t"
+  REPEAT=$REPEAT_SAVED
+  LEFT=$(find "$WORK/undo-a" -path '*/~~~ *' | wc -l)
+  [ "$LEFT" -eq 0 ] || { echo "undo left $LEFT archived entries behind" >&2; exit 1; }
+done
+echo "Real run with and without the journal, and its undo (20,000 files)"
+printf '  %-40s %7.3f s\n' "ardeko archive --run, no journal" "$T_NOJ" "ardeko archive --run, journal" "$T_JRN" \
+  "ardeko undo --run" "$T_UNDO"
+printf '  journal / no journal = %s   (target: at most 1.10)\n' "$(ratio "$T_JRN" "$T_NOJ")"
+printf '  undo / run           = %s   (target: at most 1.2)\n' "$(ratio "$T_UNDO" "$T_JRN")"
+rm -rf "$WORK/undo-a" "$WORK/undo-b"

@@ -1,12 +1,12 @@
-# Libraries for the Windows cross build. Debian ships {fmt} and CLI11 as headers for the build
+# Libraries for the Windows cross build. Debian ships {fmt}, CLI11 and nlohmann-json as headers for the build
 # machine and GoogleTest as source; the MinGW builds use the same versions: {fmt} header-only,
 # CLI11 as it is, GoogleTest compiled here with the cross compiler. The headers are staged in a
 # folder of their own so that the build machine's /usr/include never enters a Windows compile.
 set(_stage ${CMAKE_BINARY_DIR}/host-headers)
 file(MAKE_DIRECTORY ${_stage})
-foreach(_dir fmt CLI)
+foreach(_dir fmt CLI nlohmann)
   if(NOT EXISTS /usr/include/${_dir})
-    message(FATAL_ERROR "/usr/include/${_dir} is missing: ./run installs libfmt-dev and libcli11-dev")
+    message(FATAL_ERROR "/usr/include/${_dir} is missing: ./run installs libfmt-dev, libcli11-dev and nlohmann-json3-dev")
   endif()
   file(CREATE_LINK /usr/include/${_dir} ${_stage}/${_dir} SYMBOLIC)
 endforeach()
@@ -19,6 +19,10 @@ add_library(fmt::fmt ALIAS fmt_header_only)
 add_library(cli11_headers INTERFACE)
 target_include_directories(cli11_headers SYSTEM INTERFACE ${_stage})
 add_library(CLI11::CLI11 ALIAS cli11_headers)
+
+add_library(nlohmann_json_headers INTERFACE)
+target_include_directories(nlohmann_json_headers SYSTEM INTERFACE ${_stage})
+add_library(nlohmann_json::nlohmann_json ALIAS nlohmann_json_headers)
 
 if(ARDEKO_BUILD_TESTS)
   set(ARDEKO_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source (Debian: googletest)")

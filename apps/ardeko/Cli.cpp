@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +14,10 @@
 #include "addin/Connect.h"
 #include "archive/ArchiveJob.h"
 #include "archive/Protocol.h"
+#include "archive/RunDriver.h"
+#include "support/Guard.h"
+#include "ui/Form.h"
+#include "undo/Undo.h"
 #include "platform/Ports.h"
 #include "support/Identity.h"
 #include "support/Module.h"
@@ -29,6 +34,8 @@ const char* const kMainHelp =
     "Aufruf:\n"
     "  ardeko archive ORDNER --until M/JJJJ [Optionen]   Dateien archivieren (ohne --run: Testlauf)\n"
     "  ardeko protocol show|delete|path [--host NAME]    Protokoll anzeigen, löschen, Pfad ausgeben\n"
+    "  ardeko undo [NUMMER] [--list] [--run]             Archivierung rückgängig machen\n"
+    "  ardeko restore ORDNER [--run]                     Archivordner auflösen\n"
     "  ardeko BEFEHL --help                              Hilfe zu einem Befehl\n"
     "  ardeko --version                                  Produktname und Version\n"
     "\n"
@@ -94,6 +101,43 @@ const char* const kProtocolHelp =
     "\n"
     "Rückgabewert: 0 erledigt, 1 Protokoll nicht gefunden oder nicht gelöscht, 2 Aufruf\n"
     "fehlerhaft.\n";
+
+const char* const kUndoHelp =
+    "Aufruf: ardeko undo --list [--host NAME]\n"
+    "        ardeko undo [NUMMER] [--host NAME] [--run]\n"
+    "\n"
+    "Jede Archivierung (nicht der Testlauf) wird in einem Journal festgehalten, auch wenn das\n"
+    "Protokoll gelöscht wird. Damit lässt sie sich rückgängig machen: jede Datei kommt an ihren\n"
+    "alten Platz zurück, wenn sie unverändert im Archivordner liegt und ihr alter Platz frei\n"
+    "ist; sonst bleibt sie, und das Protokoll sagt warum. Nichts wird überschrieben oder\n"
+    "gelöscht. Archivordner, die die Archivierung angelegt hat und die danach leer sind,\n"
+    "werden entfernt. Ohne --run ist es ein Testlauf.\n"
+    "\n"
+    "  --list             Die Läufe, die sich rückgängig machen lassen, den neuesten zuerst:\n"
+    "                     Nummer, Datum und Uhrzeit, Startordner, Zahl der Dateien\n"
+    "  NUMMER             Der Lauf, der rückgängig gemacht wird (Vorgabe: der neueste)\n"
+    "  --run              Rückgängig machen statt Testlauf\n"
+    "  --host NAME        Office-Programm, dessen Läufe gemeint sind (Vorgabe: Office)\n"
+    "  -h, --help         Diese Hilfe\n"
+    "\n"
+    "Strg+C hält nach der Datei in Arbeit an. Rückgabewert: 0 erledigt, 1 Dateien nicht\n"
+    "zurückgeholt oder Fehler (siehe Protokoll), 2 Aufruf fehlerhaft, 3 abgebrochen.\n";
+
+const char* const kRestoreHelp =
+    "Aufruf: ardeko restore ORDNER [--no-subfolders] [--host NAME] [--run]\n"
+    "\n"
+    "Löst die Archivordner unter ORDNER auf ('~~~ 2008' und '~~~ 2008/~~~ 06 Juni'), auch\n"
+    "ohne Journal, etwa von älteren Versionen oder von Hand angelegte: jede Datei darin kommt\n"
+    "in den Ordner, der den Jahresordner enthält. Ein Name, der dort schon vergeben ist, bleibt\n"
+    "im Archivordner und wird im Protokoll genannt. Leere Archivordner werden entfernt.\n"
+    "Ohne --run ist es ein Testlauf.\n"
+    "\n"
+    "  --no-subfolders    Nur die Archivordner direkt in ORDNER, nicht die der Unterordner\n"
+    "  --run              Auflösen statt Testlauf\n"
+    "  --host NAME        Office-Programm, in dessen Protokoll geschrieben wird (Vorgabe: Office)\n"
+    "  -h, --help         Diese Hilfe\n"
+    "\n"
+    "Rückgabewert wie bei undo.\n";
 
 // The host a command names: enough of an Office application for the system to know which
 // program it archives for. No Office program is asked, so its build is unknown and its version
@@ -209,6 +253,22 @@ struct ArchiveArgs {
 
 struct ProtocolArgs {
     std::optional<std::string> action;
+    std::optional<std::string> host;
+    bool help = false;
+};
+
+struct UndoArgs {
+    std::optional<std::string> number;
+    bool list = false;
+    bool run = false;
+    std::optional<std::string> host;
+    bool help = false;
+};
+
+struct RestoreArgs {
+    std::optional<std::string> folder;
+    bool noSubfolders = false;
+    bool run = false;
     std::optional<std::string> host;
     bool help = false;
 };
@@ -333,6 +393,99 @@ int RunArchive(const ArchiveArgs& a, TerminalUi& ui, std::ostream& out, std::ost
     return state.ErrorCount > 0 || lost.lines > 0 ? ExitErrors : ExitOk;
 }
 
+// The terminal's progress line and Ctrl+C for undo and restore: a stop button and a status
+// label that the terminal renderer watches as it watches the wizard's.
+class TerminalUndoProgress final : public UndoProgress {
+public:
+    explicit TerminalUndoProgress(TerminalUi& ui) : ui_(ui) {
+        button_.Caption = StopCaption;
+        button_.Click = [this] { stop_ = true; };
+        ui_.AttachRunControls(&button_, &label_);
+    }
+    ~TerminalUndoProgress() override {
+        ui_.ClearProgress();
+        ui_.AttachRunControls(nullptr, nullptr);
+    }
+    TerminalUndoProgress(const TerminalUndoProgress&) = delete;
+    TerminalUndoProgress& operator=(const TerminalUndoProgress&) = delete;
+
+    void Status(const std::string& text) override { label_.Caption = text; }
+    void Pump() override { PumpMessages(); }
+    bool StopRequested() override { return stop_; }
+
+private:
+    TerminalUi& ui_;
+    ui::Form form_{"frmUndoProgress"};
+    ui::Button button_{form_, "btnStop"};
+    ui::Label label_{form_, "lblStatus"};
+    bool stop_ = false;
+};
+
+int UndoExitCode(const UndoOutcome& o) {
+    if (o.stopped) return ExitStopped;
+    return o.left > 0 || o.errors > 0 ? ExitErrors : ExitOk;
+}
+
+template <class Work>
+int RunUndoWork(TerminalUi& ui, Work&& work) {
+    UndoOutcome outcome;
+    {
+        TerminalUndoProgress progress(ui);
+        outcome = work(progress);
+    }
+    if (!outcome.found) return ExitUsage;
+    ReportUndo(outcome);
+    return UndoExitCode(outcome);
+}
+
+int RunUndo(const UndoArgs& a, TerminalUi& ui, std::ostream& out, std::ostream& err) {
+    if (a.help) {
+        out << kUndoHelp;
+        return ExitOk;
+    }
+    std::optional<int> number;
+    if (a.number) {
+        if (a.number->empty() || a.number->size() > 9 ||
+            !std::all_of(a.number->begin(), a.number->end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return UsageError(err, "Ungültige Laufnummer '" + *a.number + "'.", "undo");
+        number = std::stoi(*a.number);
+    }
+    if (a.list && (number || a.run)) return UsageError(err, "--list steht allein (nur mit --host).", "undo");
+    ConnectHost(a.host, std::nullopt);
+    const auto runs = UndoableRuns();
+    if (a.list) {
+        if (runs.empty()) out << "Keine Archivierung zum Rückgängigmachen vorhanden.\n";
+        for (const auto& r : runs)
+            out << fmt::format("{:>5}  {}  {}  {} Datei(en)\n", r.number, RunStartText(r.started), r.startFolder,
+                               FormatCount(r.files));
+        return ExitOk;
+    }
+    if (!number && runs.empty()) {
+        ReportUndo(UndoOutcome{.mode = a.run ? UndoMode : UndoTestMode});
+        return ExitOk;
+    }
+    const int chosen = number.value_or(runs.empty() ? 0 : runs.front().number);
+    const int code = RunUndoWork(ui, [&](UndoProgress& p) { return UndoRun(chosen, !a.run, p); });
+    if (code == ExitUsage)
+        return UsageError(err, "Lauf " + std::to_string(chosen) + " lässt sich nicht rückgängig machen (siehe ardeko undo --list).",
+                          "undo");
+    return code;
+}
+
+int RunRestore(const RestoreArgs& a, TerminalUi& ui, std::ostream& out, std::ostream& err) {
+    if (a.help) {
+        out << kRestoreHelp;
+        return ExitOk;
+    }
+    if (!a.folder) return UsageError(err, "Der Ordner fehlt.", "restore");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(PathFromUtf8(*a.folder), ec))
+        return UsageError(err, "Ordner nicht gefunden: " + *a.folder, "restore");
+    ConnectHost(a.host, std::nullopt);
+    const std::string folder = StartFolderText(*a.folder);
+    return RunUndoWork(ui, [&](UndoProgress& p) { return RestoreArchiveFolders(folder, !a.noSubfolders, !a.run, p); });
+}
+
 bool ProtocolExists() {
     try {
         const auto attrs = platform::Fs().attributes(ArchiveProtocolPath());
@@ -428,6 +581,24 @@ int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream
     protocol->add_option("action", protocolArgs.action);
     protocol->add_option("--host", protocolArgs.host);
 
+    UndoArgs undoArgs;
+    CLI::App* undo = app.add_subcommand("undo");
+    undo->set_help_flag();
+    undo->add_flag("-h,--help", undoArgs.help);
+    undo->add_option("number", undoArgs.number);
+    undo->add_flag("--list", undoArgs.list);
+    undo->add_flag("--run", undoArgs.run);
+    undo->add_option("--host", undoArgs.host);
+
+    RestoreArgs restoreArgs;
+    CLI::App* restoreCmd = app.add_subcommand("restore");
+    restoreCmd->set_help_flag();
+    restoreCmd->add_flag("-h,--help", restoreArgs.help);
+    restoreCmd->add_option("folder", restoreArgs.folder);
+    restoreCmd->add_flag("--no-subfolders", restoreArgs.noSubfolders);
+    restoreCmd->add_flag("--run", restoreArgs.run);
+    restoreCmd->add_option("--host", restoreArgs.host);
+
     std::vector<const char*> argv{"ardeko"};
     for (const auto& arg : args) argv.push_back(arg.c_str());
     const char* command = nullptr;
@@ -436,6 +607,8 @@ int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream
     } catch (const CLI::ParseError& e) {
         if (archive->parsed()) command = "archive";
         if (protocol->parsed()) command = "protocol";
+        if (undo->parsed()) command = "undo";
+        if (restoreCmd->parsed()) command = "restore";
         return UsageError(err, ParseErrorText(e), command);
     }
     if (version) {
@@ -449,6 +622,8 @@ int RunArdeko(const std::vector<std::string>& args, TerminalUi& ui, std::ostream
     try {
         if (archive->parsed()) return RunArchive(archiveArgs, ui, out, err);
         if (protocol->parsed()) return RunProtocol(protocolArgs, out, err);
+        if (undo->parsed()) return RunUndo(undoArgs, ui, out, err);
+        if (restoreCmd->parsed()) return RunRestore(restoreArgs, ui, out, err);
     } catch (const std::exception& e) {
         ui.ClearProgress();
         err << "ardeko: " << e.what() << '\n';

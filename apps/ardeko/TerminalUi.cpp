@@ -198,8 +198,13 @@ LineReader::Status LineReader::ReadLine(std::string& line) {
 TerminalUi::TerminalUi(TerminalIo io) : io_(io), reader_(io.in) {}
 
 void TerminalUi::AttachRunForm(ui::Form* form) {
-    runButton_ = form ? dynamic_cast<ui::CaptionControl*>(form->FindControl("btnDoIt")) : nullptr;
-    statusLabel_ = form ? dynamic_cast<ui::CaptionControl*>(form->FindControl("lblStatus")) : nullptr;
+    AttachRunControls(form ? dynamic_cast<ui::CaptionControl*>(form->FindControl("btnDoIt")) : nullptr,
+                      form ? dynamic_cast<ui::CaptionControl*>(form->FindControl("lblStatus")) : nullptr);
+}
+
+void TerminalUi::AttachRunControls(ui::CaptionControl* stopButton, ui::CaptionControl* statusLabel) {
+    runButton_ = stopButton;
+    statusLabel_ = statusLabel;
 }
 
 void TerminalUi::ClearProgress() {

@@ -81,6 +81,8 @@ public:
     // The wizard form of the run: its status label feeds the progress line, its run button
     // receives the click that a Ctrl+C stands for. Null detaches.
     void AttachRunForm(ui::Form* form);
+    // The same for any stop button and status label (the undo's); nulls detach.
+    void AttachRunControls(ui::CaptionControl* stopButton, ui::CaptionControl* statusLabel);
     // Removes the progress line, if one is shown, so that other output starts on a clean line.
     void ClearProgress();
 

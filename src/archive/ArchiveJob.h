@@ -3,12 +3,15 @@
 // rules that decide what is archived and whether a run may start.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Types.h"
 
 namespace ardeko {
+
+class RunJournal;
 
 enum class DateBasis { Created, LastModified, LastAccessed };
 enum class FolderScheme { Year, YearMonth };
@@ -35,6 +38,8 @@ struct ArchiveRunState {
     std::int32_t ErrorCount = 0;
     bool CancelRequested = false;
     bool AskBeforeOverwrite = true;
+    // The journal of a real run while it is under way; none for a test run.
+    std::shared_ptr<RunJournal> Journal;
 };
 
 // The twelve German month names, index 0 "Januar" to 11 "Dezember"; German in every UI

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "archive/Journal.h"
 #include "archive/Protocol.h"
 #include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
@@ -193,11 +194,15 @@ private:
         // An existing archived file is replaced by the move itself, in one step once the new one
         // is whole: if the move fails, the old one is still there.
         auto mode = platform::MoveMode::NoReplace;
-        if (ExistsAsFile(target)) {
+        const bool replaces = ExistsAsFile(target);
+        if (replaces) {
             if (!MayReplace(target)) return;
             mode = platform::MoveMode::ReplaceExisting;
         }
 
+        // The journal learns of the move before it is tried, so a kill in the middle of it
+        // can still be undone; the archive folders about to be made are noted with it.
+        const int journalSeq = state_.Journal ? state_.Journal->Intent(fullPath, target, base, targetFolder, replaces) : 0;
         if (IsFolder(targetFolder)) SweepTemporaries(base, targetFolder);
         else CreatePath(targetFolder);
 
@@ -209,6 +214,7 @@ private:
         } catch (...) {
             moved = {platform::MoveResult::Stage::CopyFailed, "Unbekannter Fehler"};
         }
+        if (state_.Journal) state_.Journal->Result(journalSeq, moved);
         switch (moved.stage) {
             case platform::MoveResult::Stage::CopyFailed:
                 MoveFailed(fullPath, target, moved.error);

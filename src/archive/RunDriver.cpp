@@ -1,6 +1,7 @@
 #include "archive/RunDriver.h"
 
 #include "archive/FileWalk.h"
+#include "archive/Journal.h"
 #include "archive/Protocol.h"
 #include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
@@ -18,6 +19,25 @@ std::string HostProperty(std::string (host::Application::*read)(), const char* f
     } catch (...) {
     }
     return fallback;
+}
+
+// A real run's journal, with the options as the run starts.
+std::shared_ptr<RunJournal> BeginJournal(ArchiveDialog& dialog, const ArchiveJob& job) {
+    JournalRunInfo info;
+    Guarded([&] {
+        info.started = platform::Clock().Now();
+        info.host = GetHostName();
+        info.startFolder = job.StartFolder;
+        info.cutOffMonth = job.CutOffMonth;
+        info.cutOffYear = job.CutOffYear;
+        const DateBasis basis = dialog.CurrentDateBasis();
+        info.dateBasis = basis == DateBasis::Created ? "created" : basis == DateBasis::LastModified ? "modified" : "accessed";
+        info.scheme = dialog.CurrentFolderScheme() == FolderScheme::Year ? "year" : "month";
+        info.subfolders = dialog.IncludeSubfoldersSet();
+        for (int i = 0; i < dialog.FileTypeCount(); ++i)
+            if (dialog.FileTypeTicked(i)) info.patterns.push_back(PatternFromEntry(dialog.FileTypeText(i)));
+    });
+    return RunJournal::Begin(info);
 }
 
 }  // namespace
@@ -99,6 +119,8 @@ RunOutcome RunArchive(ArchiveDialog& dialog) {
         WritePROTO(std::string("Archivieren in: ") + (dialog.YearOptionSet() ? "Jahresordner" : "Jahres/Monatsordner"));
     });
 
+    state.Journal = job.TestRun ? nullptr : BeginJournal(dialog, job);
+
     Guarded([&] { dialog.SetBusyPointer(true); });
     Guarded([&] { dialog.SetRunButtonCaption(StopCaption); });
 
@@ -123,6 +145,8 @@ RunOutcome RunArchive(ArchiveDialog& dialog) {
     }
 
     Guarded([&] { dialog.SetBusyPointer(false); });
+    if (state.Journal) state.Journal->End(state.CancelRequested);
+    state.Journal.reset();
     if (state.CancelRequested) WritePROTO("! Archivierung abgebrochen...");
     Guarded([&] { dialog.SetRunButtonCaption(RunCaption); });
     Guarded([&] { dialog.SetStatus(state.CancelRequested ? "Abgebrochen..." : "Fertig..."); });

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Types.h"
@@ -62,6 +63,23 @@ std::optional<TempCopyName> ParseTempCopyName(std::string_view name);
 // The reason given when a NoReplace move finds its target taken.
 inline constexpr const char* kTargetExistsText = "Die Zieldatei ist bereits vorhanden";
 
+// Size and last-write time of a plain file, as exact as the platform keeps them. Only compared
+// with another stamp taken on the same machine: it tells whether a file is still the one seen.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t writeTime = 0;  // the platform's own units
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// A file kept open for appending. Each append goes to the end of the file in one write, so two
+// programs appending to the same file never interleave their pieces; what was appended survives
+// the program being killed.
+class AppendFile {
+public:
+    virtual ~AppendFile() = default;
+    virtual IoResult append(std::string_view bytes) = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -107,6 +125,22 @@ public:
     // escaped form, so one line stays one line. All lines reach the file in one write.
     virtual IoResult appendLines(const std::string& path, const std::vector<std::string>& lines) = 0;
     IoResult appendLine(const std::string& path, const std::string& line) { return appendLines(path, {line}); }
+
+    // Size and last-write time of a plain file; nothing for a folder, a link or a missing file.
+    virtual std::optional<FileStamp> stamp(const std::string& path) = 0;
+
+    // Opens (creating it) a file for appending bytes as they are; null when it cannot be opened.
+    virtual std::unique_ptr<AppendFile> openAppend(const std::string& path) = 0;
+
+    // The whole content of a file, or nothing when it cannot be read.
+    virtual std::optional<std::string> readAll(const std::string& path) = 0;
+
+    // Replaces a file's content at once: a reader sees the old content or the new one, never a
+    // mix, also when the program is killed meanwhile.
+    virtual IoResult replaceContent(const std::string& path, const std::string& bytes) = 0;
+
+    // Removes an empty folder; fails for a folder that holds anything.
+    virtual IoResult removeDirectory(const std::string& path) = 0;
 };
 
 // Windows-style wildcard match of one file name: '*' any run, '?' one character,

@@ -239,6 +239,39 @@ TEST(CliProtocol, PathShowAndDelete) {
     EXPECT_FALSE(fs::exists(cli.Protocol()));
 }
 
+// Undo and restore: the list, a test, Ctrl+C between files, files left, usage errors.
+TEST(CliUndo, ListTestStopLeftRestoreAndUsage) {
+    Cli cli;
+    EXPECT_EQ(cli.Run({"undo", "--list", "--host", "Word"}), ExitOk);
+    EXPECT_EQ(cli.out.str(), "Keine Archivierung zum Rückgängigmachen vorhanden.\n");
+    MakeFile(cli.In("a.doc"), 2005, 1);
+    MakeFile(cli.In("b.doc"), 2005, 1);
+    ASSERT_EQ(cli.Run({"archive", "@", "--until", "6/2008", "--run", "--host", "Word"}), ExitOk);
+    EXPECT_EQ(cli.Run({"undo", "--list", "--host", "Word"}), ExitOk);
+    EXPECT_EQ(cli.out.str(), "    1  04.12.09 18:47  " + cli.Tree() + "  2 Datei(en)\n");
+    const std::pair<std::vector<std::string>, std::string> usage[] = {
+        {{"undo", "x1"}, "Ungültige Laufnummer 'x1'."}, {{"undo", "--list", "--run"}, "--list steht allein"},
+        {{"undo", "7", "--host", "Word"}, "Lauf 7 lässt sich nicht rückgängig machen"},
+        {{"restore"}, "Der Ordner fehlt."}, {{"restore", "/gibt/es/nicht"}, "Ordner nicht gefunden: /gibt/es/nicht"}};
+    for (const auto& [args, message] : usage) {
+        EXPECT_EQ(cli.Run(args), ExitUsage) << message;
+        EXPECT_NE(cli.err.str().find(message), npos) << cli.err.str();
+    }
+    EXPECT_EQ(cli.Run({"undo", "--host", "Word"}), ExitOk);
+    EXPECT_NE(cli.out.str().find("Rückgängig-Testlauf abgeschlossen - 2 Datei(en) zurückgeholt..."), npos) << cli.out.str();
+    gInterruptRequested = true;
+    EXPECT_EQ(cli.Run({"undo", "--run", "--host", "Word"}), ExitStopped);
+    EXPECT_NE(cli.out.str().find("Rückgängig abgebrochen - 1 Datei(en) zurückgeholt..."), npos) << cli.out.str();
+    const std::string taken = fs::exists(cli.In("a.doc")) ? "b.doc" : "a.doc";
+    MakeFile(cli.In(taken), 2009, 1, "neu");
+    EXPECT_EQ(cli.Run({"undo", "1", "--run", "--host", "Word"}), ExitErrors);
+    EXPECT_TRUE(cli.Logged("! Nicht zurückgeholt: " + cli.In("~~~ 2005/" + taken) + " (Ziel belegt)"));
+    MakeFile(cli.In("~~~ 2004/c.doc"), 2004, 1);
+    EXPECT_EQ(cli.Run({"restore", "@", "--run", "--host", "Word"}), ExitErrors);
+    EXPECT_NE(cli.out.str().find("Auflösen abgeschlossen - 1 Datei(en) zurückgeholt, 1 nicht zurückgeholt"), npos) << cli.out.str();
+    EXPECT_TRUE(fs::exists(cli.In("c.doc")) && !fs::exists(cli.In("~~~ 2004")));
+}
+
 // Runs `script` in a shell in `home`, where "$A" is the built program and no desktop is reachable.
 int Sh(const testkit::TempDir& home, const std::string& script) {
     const char* dir = std::getenv("ARDEKO_BUILD_DIR");  // unset when run by hand from <build>/tests

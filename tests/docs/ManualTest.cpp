@@ -134,7 +134,7 @@ TEST(ManPageTest, NamesEveryOptionTheCommandLineKnows) {
     ASSERT_EQ(page.status, 0);
     const std::regex option(R"(--[a-z][a-z-]*[a-z])");
     std::set<std::string> options;
-    for (const char* command : {"", "archive ", "protocol "}) {
+    for (const char* command : {"", "archive ", "protocol ", "undo ", "restore "}) {
         const Result help = RunShell(Quote(ARDEKO_PROGRAM) + " " + command + "--help 2>&1");
         ASSERT_EQ(help.status, 0) << command;
         for (std::sregex_iterator it(help.output.begin(), help.output.end(), option), end; it != end; ++it)

@@ -34,7 +34,7 @@ run version --version </dev/null
 # A protocol of an earlier run in this prefix would be printed as well.
 run path protocol path </dev/null
 proto_unix=$("$wine_run" "$prefix" winepath -u "$(cat "$work/path.out")" 2>/dev/null)
-[ -n "$proto_unix" ] && rm -f "$proto_unix"
+[ -n "$proto_unix" ] && rm -f "$proto_unix" "$(dirname "$(dirname "$proto_unix")")/Journal/Office.jsonl"
 
 # The test run moves nothing and prints the protocol, which Windows keeps in the ANSI code page.
 run test archive "$win" --until 6/2008 </dev/null
@@ -53,6 +53,28 @@ has real.out "[j]a / [n]ein / [a]bbrechen: j"
 has real.out "Archivierung abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert..."
 [ "$(cat "$tree/~~~ 2005/alt.doc" 2>/dev/null)" = alt ] || fail "alt.doc is not in '~~~ 2005'"
 [ ! -e "$tree/alt.doc" ] && [ -f "$tree/neu.doc" ] || fail "the real run moved the wrong files"
+
+# Undo, newest run first: a name the ANSI code page lacks comes back with its time; then restore.
+echo omega >"$tree/Ωmega.doc"
+touch -d '2004-02-03 10:00:00.123456789' "$tree/Ωmega.doc"
+stamp=$(stat -c %y "$tree/Ωmega.doc")
+run real2 archive "$win" --until 6/2008 --run </dev/null
+[ -f "$tree/~~~ 2004/Ωmega.doc" ] || fail "Ωmega.doc was not archived"
+run list undo --list </dev/null
+[ "$(grep -cF "  $win  1 Datei(en)" "$work/list.out")" -eq 2 ] || fail "undo --list: $(cat "$work/list.out")"
+run undo2 undo --run </dev/null
+[ "$code" -eq 0 ] || fail "undo of run 2 exited with $code"
+has undo2.out "Rückgängig abgeschlossen - 1 Datei(en) zurückgeholt..."
+[ "$(stat -c %y "$tree/Ωmega.doc" 2>/dev/null)" = "$stamp" ] || fail "Ωmega.doc did not come back unchanged"
+run undo1 undo --run </dev/null
+[ "$(cat "$tree/alt.doc" 2>/dev/null)" = alt ] && [ ! -e "$tree/~~~ 2004" ] && [ ! -e "$tree/~~~ 2005" ] ||
+  fail "undo of run 1 did not give the tree back: $(ls "$tree")"
+run none undo --list </dev/null
+has none.out "Keine Archivierung zum Rückgängigmachen vorhanden."
+mkdir -p "$tree/~~~ 2001/~~~ 02 Februar"
+echo hand >"$tree/~~~ 2001/~~~ 02 Februar/hand.doc"
+run restore restore "$win" --run </dev/null
+[ "$code" -eq 0 ] && [ -f "$tree/hand.doc" ] && [ ! -e "$tree/~~~ 2001" ] || fail "restore: $(cat "$work/restore.out")"
 
 # A full disk on the copy road (a read-only file is copied, then deleted), after "Ja" to the
 # overwrite question: the archived file stays as it was, and neither a partial nor a temporary

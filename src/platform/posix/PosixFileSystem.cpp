@@ -282,6 +282,31 @@ MoveResult MoveWithinFolder(const std::string& folder, const std::string& name, 
     return MoveBetween(source.fd, name, target.fd, relative.substr(at), mode);
 }
 
+class PosixAppendFile final : public AppendFile {
+public:
+    explicit PosixAppendFile(int fd) : fd_(fd) {}
+    ~PosixAppendFile() override { close(fd_); }
+    PosixAppendFile(const PosixAppendFile&) = delete;
+    PosixAppendFile& operator=(const PosixAppendFile&) = delete;
+
+    IoResult append(std::string_view bytes) override {
+        // O_APPEND places each write at the end as one piece; a short write (a full disk) is
+        // completed by the loop, which another writer could then split. Records are small.
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t put = write(fd_, bytes.data() + done, bytes.size() - done);
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                return IoResult::failure(ErrnoText(errno));
+            }
+            done += static_cast<std::size_t>(put);
+        }
+        return IoResult::success();
+    }
+
+private:
+    int fd_;
+};
+
 class PosixFileSystem final : public FileSystem {
 public:
     ~PosixFileSystem() override {
@@ -381,6 +406,60 @@ public:
             }
             done += static_cast<std::size_t>(put);
         }
+        return IoResult::success();
+    }
+
+    std::optional<FileStamp> stamp(const std::string& path) override {
+        struct stat st {};
+        if (path.empty() || lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+        return FileStamp{static_cast<std::uint64_t>(st.st_size),
+                         static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    }
+
+    std::unique_ptr<AppendFile> openAppend(const std::string& path) override {
+        const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) return nullptr;
+        return std::make_unique<PosixAppendFile>(fd);
+    }
+
+    std::optional<std::string> readAll(const std::string& path) override {
+        FdGuard in{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+        if (in.fd < 0) return std::nullopt;
+        std::string data;
+        char buffer[1 << 16];
+        for (;;) {
+            const ssize_t got = read(in.fd, buffer, sizeof buffer);
+            if (got == 0) return data;
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                return std::nullopt;
+            }
+            data.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+
+    IoResult replaceContent(const std::string& path, const std::string& bytes) override {
+        const std::string temp = path + ".ardeko-new-" + std::to_string(getpid());
+        FdGuard out{open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
+        if (out.fd < 0) return IoResult::failure(ErrnoText(errno));
+        int err = 0;
+        for (std::size_t done = 0; done < bytes.size() && err == 0;) {
+            const ssize_t put = write(out.fd, bytes.data() + done, bytes.size() - done);
+            if (put < 0 && errno != EINTR) err = errno;
+            if (put > 0) done += static_cast<std::size_t>(put);
+        }
+        if (err == 0 && fsync(out.fd) != 0) err = errno;
+        if (err == 0 && close(out.release()) != 0) err = errno;
+        if (err == 0 && rename(temp.c_str(), path.c_str()) != 0) err = errno;
+        if (err != 0) {
+            unlink(temp.c_str());
+            return IoResult::failure(ErrnoText(err));
+        }
+        return IoResult::success();
+    }
+
+    IoResult removeDirectory(const std::string& path) override {
+        if (rmdir(path.c_str()) != 0) return IoResult::failure(ErrnoText(errno));
         return IoResult::success();
     }
 

@@ -1,6 +1,7 @@
 // The file system of this machine, through the wide Win32 calls.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -215,6 +216,36 @@ MoveResult CopyThenDelete(const std::wstring& source, const std::string& to, Mov
     return {};
 }
 
+// Writes all of `bytes` through one handle; false with the error kept in GetLastError.
+bool WriteAll(HANDLE h, std::string_view bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data() + done, chunk, &written, nullptr)) return false;
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+class Win32AppendFile final : public AppendFile {
+public:
+    explicit Win32AppendFile(HANDLE h) : h_(h) {}
+    ~Win32AppendFile() override { CloseHandle(h_); }
+    Win32AppendFile(const Win32AppendFile&) = delete;
+    Win32AppendFile& operator=(const Win32AppendFile&) = delete;
+
+    // A handle opened with append access alone writes each call at the end of the file, as
+    // one piece, whoever else appends meanwhile.
+    IoResult append(std::string_view bytes) override { return WriteAll(h_, bytes) ? IoResult::success() : LastError(); }
+
+private:
+    HANDLE h_;
+};
+
 class Win32FileSystem final : public FileSystem {
 public:
     char separator() const override { return '\\'; }
@@ -310,6 +341,59 @@ public:
         const DWORD err = GetLastError();
         CloseHandle(h);
         if (!ok || written != data.size()) return IoResult::failure(ErrorText(ok ? ERROR_WRITE_FAULT : err));
+        return IoResult::success();
+    }
+
+    std::optional<FileStamp> stamp(const std::string& path) override {
+        WIN32_FILE_ATTRIBUTE_DATA d{};
+        if (path.empty() || !GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &d)) return std::nullopt;
+        if ((d.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0)
+            return std::nullopt;
+        return FileStamp{(std::uint64_t{d.nFileSizeHigh} << 32) | d.nFileSizeLow,
+                         static_cast<std::int64_t>((std::uint64_t{d.ftLastWriteTime.dwHighDateTime} << 32) |
+                                                   d.ftLastWriteTime.dwLowDateTime)};
+    }
+
+    std::unique_ptr<AppendFile> openAppend(const std::string& path) override {
+        HANDLE h = CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return nullptr;
+        return std::make_unique<Win32AppendFile>(h);
+    }
+
+    std::optional<std::string> readAll(const std::string& path) override {
+        HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+        std::string data;
+        char buffer[1 << 16];
+        DWORD got = 0;
+        bool ok = true;
+        while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) data.append(buffer, got);
+        CloseHandle(h);
+        if (!ok) return std::nullopt;
+        return data;
+    }
+
+    IoResult replaceContent(const std::string& path, const std::string& bytes) override {
+        const std::wstring target = LongPath(path);
+        const std::wstring temp = target + L".ardeko-new-" + std::to_wstring(GetCurrentProcessId());
+        HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return LastError();
+        bool ok = WriteAll(h, bytes) && FlushFileBuffers(h);
+        DWORD err = ok ? 0 : GetLastError();
+        CloseHandle(h);
+        if (ok && !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            ok = false;
+            err = GetLastError();
+        }
+        if (ok) return IoResult::success();
+        DeleteFileW(temp.c_str());
+        return IoResult::failure(ErrorText(err));
+    }
+
+    IoResult removeDirectory(const std::string& path) override {
+        if (!RemoveDirectoryW(LongPath(path).c_str())) return LastError();
         return IoResult::success();
     }
 

@@ -1,0 +1,327 @@
+#include "undo/Undo.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <set>
+
+#include "archive/ArchiveJob.h"
+#include "archive/FileWalk.h"
+#include "archive/Journal.h"
+#include "archive/Protocol.h"
+#include "archive/RunDriver.h"
+#include "msgbox/MsgBox.h"
+#include "platform/Ports.h"
+#include "support/Guard.h"
+#include "support/Identity.h"
+#include "support/Module.h"
+#include "support/Paths.h"
+
+namespace ardeko {
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    const auto sep = path.rfind(platform::Fs().separator());
+    return sep == std::string::npos ? std::string() : path.substr(0, sep);
+}
+
+bool Exists(const std::string& path) {
+    try {
+        return platform::Fs().attributes(path).has_value();
+    } catch (...) {
+        return false;
+    }
+}
+
+std::optional<platform::FileStamp> StampOf(const std::string& path) {
+    try {
+        return platform::Fs().stamp(path);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+void RemoveIfEmpty(const std::string& folder) {
+    try {
+        platform::Fs().removeDirectory(folder);  // refuses a folder that still holds anything
+    } catch (...) {
+    }
+}
+
+// What undo and restore share: the per-file progress, the stop between files, the move back
+// and its protocol lines, the counts.
+class MoveBack {
+public:
+    MoveBack(const std::string& mode, bool test, UndoProgress& progress) : test_(test), progress_(progress) {
+        outcome.mode = mode;
+    }
+
+    // Before each file: false once a stop was asked for.
+    bool NextFile() {
+        bool stop = false;
+        Guarded([&] { stop = progress_.StopRequested(); });
+        if (stop) {
+            outcome.stopped = true;
+            return false;
+        }
+        ++checked_;
+        Guarded([&] { progress_.Status("Prüfe Datei " + std::to_string(checked_) + "..."); });
+        Guarded([&] { progress_.Pump(); });
+        return true;
+    }
+
+    void Left(const std::string& archived, const char* reason) {
+        WritePROTO("! Nicht zurückgeholt: " + archived + " (" + reason + ")");
+        ++outcome.left;
+    }
+
+    // Moves `archived` to `original`, whose place the caller found free. True when it is back
+    // (in a test: would be).
+    bool Move(const std::string& archived, const std::string& original) {
+        if (!test_) {
+            platform::MoveResult moved;
+            try {
+                moved = platform::Fs().moveFile(archived, original);
+            } catch (const std::exception& e) {
+                moved = {platform::MoveResult::Stage::CopyFailed, e.what()};
+            } catch (...) {
+                moved = {platform::MoveResult::Stage::CopyFailed, "Unbekannter Fehler"};
+            }
+            if (moved.stage == platform::MoveResult::Stage::CopyFailed) {
+                WritePROTO({"! Problem beim Verschieben von '" + archived + "'", "! nach '" + original + "'",
+                            "! " + moved.error});
+                ++outcome.errors;
+                return false;
+            }
+            if (moved.stage == platform::MoveResult::Stage::DeleteFailed) {
+                WritePROTO({"! Problem beim Löschen von '" + archived + "'", "! " + moved.error});
+                ++outcome.errors;
+                return false;
+            }
+        }
+        WritePROTO({"Zurückgeholt: " + archived, "nach '" + FolderOf(original) + "'"});
+        ++outcome.restored;
+        return true;
+    }
+
+    void Header(const std::string& started) {
+        WritePROTO(std::string(75, '-'));
+        WritePROTO(outcome.mode + " gestartet (" + started + ")");
+    }
+
+    void Footer() {
+        WritePROTO(outcome.stopped ? "! " + outcome.mode + " abgebrochen..." : outcome.mode + " abgeschlossen...");
+    }
+
+    bool Test() const { return test_; }
+
+    UndoOutcome outcome;
+
+private:
+    bool test_;
+    UndoProgress& progress_;
+    int checked_ = 0;
+};
+
+}  // namespace
+
+UndoSummary ComposeUndoSummary(const UndoOutcome& o) {
+    UndoSummary summary;
+    if (o.restored + o.left + o.errors == 0) {
+        summary.text = "Es wurden keine zurückzuholenden Dateien gefunden.";
+        summary.icon = vbExclamation;
+    } else {
+        summary.text = o.mode + (o.stopped ? " abgebrochen - " : " abgeschlossen - ") + FormatCount(o.restored) +
+                       " Datei(en) zurückgeholt";
+        summary.text += o.left > 0 ? ", " + FormatCount(o.left) + " nicht zurückgeholt - bitte prüfen Sie das Protokoll..."
+                                   : std::string("...");
+        summary.icon = o.left > 0 || o.stopped ? vbExclamation : vbInformation;
+    }
+    if (o.errors > 0) {
+        summary.text += "\r\n\r\nDabei sind " + FormatCount(o.errors) +
+                        " Fehler aufgetreten - bitte prüfen Sie das Protokoll...";
+        summary.icon = vbCritical;
+    }
+    return summary;
+}
+
+void ReportUndo(const UndoOutcome& o) {
+    const UndoSummary summary = ComposeUndoSummary(o);
+    SystemBeep();
+    MsgBoxStd(summary.text, summary.icon, Module().ProductTitle);
+    PumpMessages();
+    const bool test = o.mode == UndoTestMode || o.mode == RestoreTestMode;
+    if (o.restored + o.left + o.errors > 0 && (test || o.left > 0 || o.errors > 0)) ShowProtocol();
+}
+
+std::string RunStartText(const platform::LocalDateTime& t) {
+    return fmt::format("{:02}.{:02}.{:02} {:02}:{:02}", t.day, t.month, ((t.year % 100) + 100) % 100, t.hour, t.minute);
+}
+
+std::vector<UndoableRun> UndoableRuns() {
+    std::vector<UndoableRun> list;
+    auto runs = ReadJournal(GetHostName());
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        SettlePendingMoves(*run);
+        if (const int files = run->MovedCount(); files > 0)
+            list.push_back({run->number, run->info.started, run->info.startFolder, files});
+    }
+    return list;
+}
+
+UndoOutcome UndoRun(int number, bool test, UndoProgress& progress) {
+    auto runs = ReadJournal(GetHostName());
+    const auto found = std::find_if(runs.begin(), runs.end(), [&](const JournalRun& r) { return r.number == number; });
+    MoveBack back(test ? UndoTestMode : UndoMode, test, progress);
+    if (found == runs.end()) {
+        back.outcome.found = false;
+        return back.outcome;
+    }
+    JournalRun& run = *found;
+    SettlePendingMoves(run);
+    if (run.MovedCount() == 0) {
+        back.outcome.found = false;
+        return back.outcome;
+    }
+
+    back.Header("Lauf " + std::to_string(number) + " vom " + ProtocolTimeStamp(run.info.started));
+    WritePROTO("Startordner: " + run.info.startFolder);
+    std::unique_ptr<UndoJournal> journal;
+    if (!test) journal = std::make_unique<UndoJournal>(GetHostName());
+
+    for (auto m = run.moves.rbegin(); m != run.moves.rend(); ++m) {
+        if (m->undone || m->state == MoveState::CopyFailed) continue;
+        if (!back.NextFile()) break;
+        const auto archived = StampOf(m->to);
+        const bool sourceThere = Exists(m->from);
+        if (!archived) {
+            // Moved back by an undo that was killed before it could say so: nothing left to do.
+            if (sourceThere && StampOf(m->from) == m->stamp && journal) journal->Undone(number, m->seq);
+            else back.Left(m->to, "nicht mehr vorhanden");
+            continue;
+        }
+        if (sourceThere) {
+            back.Left(m->to, m->state == MoveState::DeleteFailed ? "Quelle noch vorhanden" : "Ziel belegt");
+            continue;
+        }
+        if (*archived != m->stamp) {
+            back.Left(m->to, "geändert");
+            continue;
+        }
+        if (!back.Move(m->to, m->from)) continue;
+        if (journal) journal->Undone(number, m->seq);
+        if (m->replaces) WritePROTO("! Frühere Fassung nicht wiederherstellbar: " + m->to);
+    }
+
+    if (!test) {
+        // Innermost first, so a month folder goes before its year folder.
+        std::set<std::string> made;
+        for (const auto& m : run.moves) made.insert(m.newFolders.begin(), m.newFolders.end());
+        std::vector<std::string> order(made.begin(), made.end());
+        std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
+        for (const auto& folder : order) RemoveIfEmpty(folder);
+    }
+    back.Footer();
+    return back.outcome;
+}
+
+namespace {
+
+// "~~~ 2008": an archive folder of the year scheme (and the outer level of the month scheme).
+bool IsYearFolder(const std::string& name) {
+    const std::string prefix = ArchiveFolderPrefix;
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 4 || name.rfind(prefix, 0) != 0) return false;
+    return std::all_of(name.begin() + static_cast<long>(prefix.size()), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "~~~ 06 Juni" inside a year folder.
+bool IsMonthFolder(const std::string& name) {
+    for (int m = 1; m <= 12; ++m)
+        if (name == fmt::format("{}{:02} {}", ArchiveFolderPrefix, m, GermanMonthNames()[static_cast<std::size_t>(m - 1)]))
+            return true;
+    return false;
+}
+
+struct Listing {
+    std::vector<std::string> files, folders;
+};
+
+Listing List(const std::string& folder) {
+    Listing out;
+    try {
+        auto search = platform::Fs().openSearch(folder);
+        platform::DirEntry e;
+        while (search && search->next(e)) {
+            if (e.attributes.hidden || e.attributes.system) continue;
+            (e.attributes.directory ? out.folders : out.files).push_back(e.name);
+        }
+    } catch (...) {
+    }
+    // Oldest year and month first: when two archived files share a name, the older one comes back.
+    std::sort(out.files.begin(), out.files.end());
+    std::sort(out.folders.begin(), out.folders.end());
+    return out;
+}
+
+class Restore {
+public:
+    Restore(bool subfolders, MoveBack& back) : subfolders_(subfolders), back_(back) {}
+
+    void Folder(const std::string& folder) {
+        const std::string base = AddBackslash(folder);
+        const Listing here = List(base);
+        for (const auto& name : here.folders) {
+            if (!IsYearFolder(name)) continue;
+            const std::string year = base + name;
+            const Listing inside = List(year);
+            if (!Files(year, inside.files, base)) return;
+            for (const auto& month : inside.folders) {
+                if (!IsMonthFolder(month)) continue;
+                const std::string monthFolder = AddBackslash(year) + month;
+                if (!Files(monthFolder, List(monthFolder).files, base)) return;
+                if (!back_.Test()) RemoveIfEmpty(monthFolder);
+            }
+            if (!back_.Test()) RemoveIfEmpty(year);
+        }
+        if (!subfolders_) return;
+        for (const auto& name : here.folders)
+            if (name.rfind(ArchiveFolderPrefix, 0) != 0) {
+                Folder(base + name);
+                if (back_.outcome.stopped) return;
+            }
+    }
+
+private:
+    // The files of one archive folder back into `base`; false once stopped.
+    bool Files(const std::string& archiveFolder, const std::vector<std::string>& names, const std::string& base) {
+        for (const auto& name : names) {
+            if (!back_.NextFile()) return false;
+            const std::string archived = AddBackslash(archiveFolder) + name, original = base + name;
+            // In a test nothing moves, so a name that an earlier file would take counts as taken.
+            if (Exists(original) || claimed_.count(original) != 0) {
+                back_.Left(archived, "Ziel belegt");
+                continue;
+            }
+            if (back_.Move(archived, original) && back_.Test()) claimed_.insert(original);
+        }
+        return true;
+    }
+
+    bool subfolders_;
+    MoveBack& back_;
+    std::set<std::string> claimed_;
+};
+
+}  // namespace
+
+UndoOutcome RestoreArchiveFolders(const std::string& folder, bool subfolders, bool test, UndoProgress& progress) {
+    MoveBack back(test ? RestoreTestMode : RestoreMode, test, progress);
+    back.Header(GetHostName());
+    WritePROTO("Startordner: " + folder);
+    Restore(subfolders, back).Folder(folder);
+    back.Footer();
+    return back.outcome;
+}
+
+}  // namespace ardeko
