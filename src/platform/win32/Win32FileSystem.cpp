@@ -2,25 +2,16 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/win32/FindData.h"
 #include "platform/win32/Win32Ports.h"
 #include "platform/win32/WinText.h"
 
 namespace ardeko::platform::win32 {
 namespace {
-
-FileAttributes AttributesOf(DWORD a) {
-    FileAttributes out;
-    out.directory = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    out.hidden = (a & FILE_ATTRIBUTE_HIDDEN) != 0;
-    // Junctions and symbolic links count as system entries: never entered, never moved, so a
-    // walk cannot loop or leave the tree the user chose.
-    out.system = (a & (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0;
-    out.readOnly = (a & FILE_ATTRIBUTE_READONLY) != 0;
-    return out;
-}
 
 // A file time as the user's clock showed it on that day (summer time included).
 std::optional<LocalDateTime> Local(const FILETIME& utc) {
@@ -52,6 +43,19 @@ struct FindHandle {
     }
 };
 
+// The find data of one path, which carry a reparse point's tag where the plain attribute
+// lookup does not. A drive root has none: it is an ordinary folder.
+std::optional<WIN32_FIND_DATAW> FindDataOf(const std::wstring& path) {
+    WIN32_FIND_DATAW data{};
+    FindHandle find;
+    find.h = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (find.h != INVALID_HANDLE_VALUE) return data;
+    const DWORD a = GetFileAttributesW(path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    data.dwFileAttributes = a & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT);
+    return data;
+}
+
 class Win32DirSearch final : public DirSearch {
 public:
     explicit Win32DirSearch(const std::string& folder) : folder_(WithSeparator(folder)) {
@@ -69,7 +73,7 @@ public:
             const std::wstring name = current_.cFileName;
             if (name == L"." || name == L"..") continue;
             out.name = ardeko::win32::Utf8(name);
-            out.attributes = AttributesOf(current_.dwFileAttributes);
+            out.attributes = ClassifyFindData(current_);
             currentName_ = out.name;
             return true;
         }
@@ -109,9 +113,9 @@ public:
         std::string p = path;
         // "C:\Daten\" names the folder as well as "C:\Daten" does; a drive root keeps its separator.
         while (p.size() > 3 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
-        const DWORD a = GetFileAttributesW(LongPath(p).c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-        return AttributesOf(a);
+        const auto found = FindDataOf(LongPath(p));
+        if (!found) return std::nullopt;
+        return ClassifyFindData(*found);
     }
 
     std::optional<LocalDateTime> fileTime(const std::string& path, FileTimeKind kind) override {
@@ -148,11 +152,12 @@ public:
         // road, as does anything the rename refuses (another volume, a file kept open by its
         // program): that road tells which stage failed and never loses the file.
         const std::wstring source = LongPath(from);
-        const DWORD a = GetFileAttributesW(source.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY |
-                                                  FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-            MoveFileExW(source.c_str(), LongPath(to).c_str(), 0))
+        const auto found = FindDataOf(source);
+        const FileAttributes a = found ? ClassifyFindData(*found) : FileAttributes{};
+        if (found && !a.readOnly && !a.directory && !a.system && MoveFileExW(source.c_str(), LongPath(to).c_str(), 0))
             return {};
+        // Copying a file whose content is only in the cloud would download it first: it stays.
+        if (a.cloudOnly) return {MoveResult::Stage::CopyFailed, "Inhalt liegt nur in der Cloud, nicht auf diesem PC"};
         return FileSystem::moveFile(from, to);
     }
 

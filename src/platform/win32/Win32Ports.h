@@ -1,5 +1,6 @@
 #pragma once
 // The Windows implementations of the platform ports.
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,10 @@ std::unique_ptr<SettingsStore> MakeWin32Settings();  // HKCU\Software\VB and VBA
 std::unique_ptr<Registry> MakeWin32Registry();
 std::unique_ptr<Shell> MakeWin32Shell();
 std::unique_ptr<ClockLocale> MakeWin32Clock();  // the user's regional settings
+
+// The root key handle of a predefined registry root given as its 32-bit number (0x80000001 for
+// HKEY_CURRENT_USER), as the Windows headers make it on this bitness.
+void* RegistryRoot(std::uint32_t hive);
 
 // The system's description of a Windows error code, without the trailing line break.
 std::string ErrorText(unsigned long code);
