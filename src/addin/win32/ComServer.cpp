@@ -41,10 +41,11 @@ void EnsurePorts() {
     installed = true;
 }
 
-// The dispatch ids of the names the hosts call on the object.
+// The dispatch ids of the names the hosts call on the object; GetCustomUI keeps the id that the
+// hosts' own declaration of the ribbon interface gives it.
 constexpr DISPID kGetImage = 0x60030000, kGetLabel = 0x60030001, kGetScreentip = 0x60030002,
                  kGetSupertip = 0x60030003, kRibbonHandler = 0x60030004, kRibbonOnLoad = 0x60030005,
-                 kGetCustomUI = 0x60020000;
+                 kGetCustomUI = 1;
 constexpr NamedMember kMembers[] = {
     {L"GetImage", kGetImage},           {L"GetLabel", kGetLabel},         {L"GetScreentip", kGetScreentip},
     {L"GetSupertip", kGetSupertip},     {L"RibbonHandler", kRibbonHandler}, {L"RibbonOnLoad", kRibbonOnLoad},
