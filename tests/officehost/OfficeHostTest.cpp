@@ -249,6 +249,55 @@ TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
     SetLanguage(std::nullopt);
 }
 
+// --- a fault in the add-in ---
+
+std::string ChildTexts(HWND w) {
+    std::string texts;
+    EnumChildWindows(w, [](HWND c, LPARAM out) {
+        wchar_t t[512] = {};
+        GetWindowTextW(c, t, 512);
+        *reinterpret_cast<std::string*>(out) += win32::Utf8(t) + "|";
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+// The host hands the add-in a control that points nowhere, so the add-in faults in its own code.
+// Runs last: the add-in stays loaded in this process and refuses its commands after the fault.
+TEST(AFault, EndsTheCommandWithTheBoxAndTheAddinRefusesFurtherCommandsWhileTheHostLivesOn) {
+    ASSERT_EQ(gRegistrationError, "");
+    SetLanguage(std::nullopt);
+    OfficeHost host(*FindHostKind("Word16"));
+    host.Start();
+    LoadedAddIn* addin = host.AddIn(ProgIdOf(host.kind));
+    ASSERT_NE(addin, nullptr);
+    const std::vector<std::string> box{"#32770|Veltrano Archivierungs-Assistent v3.00"};
+    {
+        std::string boxText;
+        DialogWatch watch([&](HWND w) { boxText = ChildTexts(w); });
+        host.brokenControl = true;
+        EXPECT_TRUE(host.ClickRibbon("btnAARun"));
+        host.brokenControl = false;
+        EXPECT_EQ(watch.seen, box);
+        EXPECT_NE(boxText.find("Error displaying dialog: Access violation (exception 0xC0000005)"), std::string::npos) << boxText;
+    }
+    for (const char* button : {"btnAAInfo", "btnAARun"}) {
+        DialogWatch watch;
+        EXPECT_TRUE(host.ClickRibbon(button));
+        EXPECT_EQ(watch.seen, box) << button << " is refused";
+    }
+    {
+        // Outside a command a fault only ends the call.
+        DialogWatch watch;
+        host.brokenControl = true;
+        EXPECT_TRUE(host.Callback(*addin, "GetLabel", "btnAARun").ok);
+        host.brokenControl = false;
+        EXPECT_TRUE(watch.seen.empty());
+    }
+    host.Shutdown();
+    EXPECT_EQ(addin->disconnected, S_OK);
+}
+
 }  // namespace
 }  // namespace ardeko::officehost
 

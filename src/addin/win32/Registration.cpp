@@ -9,6 +9,7 @@
 
 #include "addin/Connect.h"
 #include "addin/win32/ComServer.h"
+#include "addin/win32/FaultGuard.h"
 #include "platform/win32/WinText.h"
 
 namespace {
@@ -141,11 +142,15 @@ HRESULT Unregister(HKEY root) {
 
 template <class F>
 HRESULT Guarded(F&& f) {
-    try {
-        return f();
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    HRESULT hr = E_UNEXPECTED;
+    ardeko::addin::win32::Entry([&] {
+        try {
+            hr = f();
+        } catch (...) {
+            hr = E_UNEXPECTED;
+        }
+    });
+    return hr;
 }
 
 }  // namespace
