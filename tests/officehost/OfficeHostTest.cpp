@@ -263,7 +263,7 @@ std::string ChildTexts(HWND w) {
 }
 
 // The host hands the add-in a control that points nowhere, so the add-in faults in its own code.
-// Runs last: the add-in stays loaded in this process and refuses its commands after the fault.
+// Run in a process of its own: the add-in stays loaded and refuses its commands after the fault.
 TEST(AFault, EndsTheCommandWithTheBoxAndTheAddinRefusesFurtherCommandsWhileTheHostLivesOn) {
     ASSERT_EQ(gRegistrationError, "");
     SetLanguage(std::nullopt);
