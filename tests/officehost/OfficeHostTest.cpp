@@ -251,14 +251,16 @@ TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
 
 // --- a fault in the add-in ---
 
+BOOL CALLBACK AddText(HWND c, LPARAM texts) {
+    wchar_t t[512] = {};
+    GetWindowTextW(c, t, 512);
+    *reinterpret_cast<std::string*>(texts) += win32::Utf8(t) + "|";
+    return TRUE;
+}
+
 std::string ChildTexts(HWND w) {
     std::string texts;
-    EnumChildWindows(w, [](HWND c, LPARAM out) {
-        wchar_t t[512] = {};
-        GetWindowTextW(c, t, 512);
-        *reinterpret_cast<std::string*>(out) += win32::Utf8(t) + "|";
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(w, &AddText, reinterpret_cast<LPARAM>(&texts));
     return texts;
 }
 
