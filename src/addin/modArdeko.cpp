@@ -104,12 +104,8 @@ void ShowWizard() {
     } catch (...) {
         description = "Unknown error";
     }
-    // Not being able to open the wizard is the one failure the launch reports.
-    ReportCommandFailure(description);
-}
-
-void ReportCommandFailure(const std::string& description) {
-    // The text stays English in both UI languages.
+    // Not being able to open the wizard is the one failure the launch reports; the text stays
+    // English in both UI languages.
     try {
         platform::UI().Beep();
     } catch (...) {

@@ -16,10 +16,6 @@ std::string GetRibbonXml();
 // Shows the archiving wizard modally; a failure to open it is reported here and nowhere else.
 void ShowWizard();
 
-// How a command that could not be carried out tells the user: the beep and the box
-// "Error displaying dialog: " + description, titled with the product title.
-void ReportCommandFailure(const std::string& description);
-
 // How ShowWizard creates the wizard form. Empty: the real frmArdeko. A factory that throws
 // stands for a wizard that cannot be created. Returns the factory that was in force.
 using WizardFactory = std::function<std::unique_ptr<ui::Form>()>;

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "addin/modArdeko.h"
+#include "platform/win32/WinText.h"
+#include "support/Module.h"
 
 #if defined(__x86_64__)
 extern "C" unsigned long ardeko_CallContained(void (*body)(void*), void* context);
@@ -134,12 +135,19 @@ std::string& FirstFault() {
     return description;
 }
 
+// The beep and the box of a command that failed, titled with the product title; English in
+// both UI languages. Not through the renderer: its stack of windows may still name the ones
+// the fault left behind.
 void ReportFault() {
     Contained([] {
+        std::wstring title;
         try {
-            ReportCommandFailure(FirstFault());
+            title = ardeko::win32::Wide(Module().ProductTitle);
         } catch (...) {
         }
+        MessageBeep(MB_OK);
+        MessageBoxW(nullptr, ardeko::win32::Wide("Error displaying dialog: " + FirstFault()).c_str(), title.c_str(),
+                    MB_OK | MB_ICONERROR | MB_TASKMODAL);
     });
 }
 }  // namespace
