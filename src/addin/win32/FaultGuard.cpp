@@ -91,14 +91,6 @@ private:
 
 }  // namespace
 
-bool CanContainFaults() {
-#if defined(__x86_64__)
-    return true;
-#else
-    return false;
-#endif
-}
-
 unsigned long RunContained(void (*body)(void*), void* context) {
 #if defined(__x86_64__)
     const ThreadWindows before;

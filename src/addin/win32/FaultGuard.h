@@ -7,15 +7,13 @@
 
 namespace ardeko::addin::win32 {
 
-// True where faults can be contained: the 64-bit build, whose table-based unwinding lets a
-// handler of ours end the call. The 32-bit build's C++ frames carry no handler registration to
-// resume from, so there a fault still ends the host.
-bool CanContainFaults();
-
 // Runs body(context). When a structured exception that nothing inside handles is raised, the
 // call ends there and its code is returned (0: body ran to its end). The frames in between end
 // without their destructors, so the add-in's state may be broken afterwards; the windows that
 // came up during the call are closed and the host's windows that it disabled are enabled again.
+// Only the 64-bit build can do this: its table-based unwinding lets a handler of ours end the
+// call. The 32-bit build's C++ frames (DWARF unwinding) register no handler that a fault could
+// be resumed from; there body simply runs, and a fault still ends the host.
 unsigned long RunContained(void (*body)(void*), void* context);
 
 template <class F>
