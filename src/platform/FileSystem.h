@@ -19,6 +19,7 @@ struct FileAttributes {
     bool hidden = false;
     bool system = false;  // also: anything that is neither a plain file nor a folder (links, devices, pipes)
     bool readOnly = false;
+    bool cloudOnly = false;  // a placeholder whose content is not on this machine: moved by rename or not at all
 };
 
 struct DirEntry {

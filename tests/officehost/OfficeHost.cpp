@@ -5,6 +5,7 @@
 #include "OffArdeko_h.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <regex>
 
@@ -338,7 +339,8 @@ OfficeHost::Answer OfficeHost::Callback(LoadedAddIn& addin, const std::string& n
     try {
         Variant result;
         addin::win32::Invoke(Query<IDispatch>(addin.object.get(), IID_IDispatch).get(), Wide(name).c_str(), DISPATCH_METHOD,
-                             {Arg::Object(control.get())}, &result);
+                             {Arg::Object(brokenControl ? reinterpret_cast<IDispatch*>(std::uintptr_t{8}) : control.get())},
+                             &result);
         answer.ok = true;
         if (result.vt != VT_EMPTY) answer.text = TextOf(result);
     } catch (...) {

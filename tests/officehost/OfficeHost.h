@@ -178,6 +178,9 @@ public:
         std::optional<std::string> text;  // the result as text; nothing for an empty one
     };
     Answer Callback(LoadedAddIn& addin, const std::string& name, const std::string& controlId);
+    // For the fault tests: the callbacks get a control that points nowhere, so that the add-in
+    // faults in its own code as soon as it touches it.
+    bool brokenControl = false;
     // A click on a ribbon button, named by its id or its label: its onAction. False when no
     // loaded add-in has that button or the call fails.
     bool ClickRibbon(const std::string& button);

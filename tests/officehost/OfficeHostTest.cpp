@@ -249,6 +249,75 @@ TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
     SetLanguage(std::nullopt);
 }
 
+// --- a fault in the add-in ---
+
+BOOL CALLBACK AddText(HWND c, LPARAM texts) {
+    wchar_t t[512] = {};
+    GetWindowTextW(c, t, 512);
+    *reinterpret_cast<std::string*>(texts) += win32::Utf8(t) + "|";
+    return TRUE;
+}
+
+std::string ChildTexts(HWND w) {
+    std::string texts;
+    EnumChildWindows(w, &AddText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+// A window of the host whose procedure faults on WM_APP. Posted while the wizard is up, the
+// message is dispatched by the wizard's loop, so the fault passes through the add-in's frames.
+LRESULT CALLBACK FaultingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_APP) *static_cast<volatile int*>(nullptr) = 1;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// Run in a process of its own: the add-in stays loaded and refuses its commands after the fault.
+TEST(AFault, EndsTheCommandWithTheBoxAndTheAddinRefusesFurtherCommandsWhileTheHostLivesOn) {
+    ASSERT_EQ(gRegistrationError, "");
+    SetLanguage(std::nullopt);
+    const WNDCLASSW wc{0, FaultingProc, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr, L"ArdekoFaultingHost"};
+    RegisterClassW(&wc);
+    HWND hostWindow = CreateWindowExW(0, wc.lpszClassName, L"Dokument1", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                                      nullptr, nullptr, wc.hInstance, nullptr);
+    OfficeHost host(*FindHostKind("Word16"));
+    host.Start();
+    LoadedAddIn* addin = host.AddIn(ProgIdOf(host.kind));
+    ASSERT_NE(addin, nullptr);
+    const std::string box = "#32770|Veltrano Archivierungs-Assistent v3.00";
+    {
+        HWND wizard = nullptr;
+        std::string boxText;
+        DialogWatch watch([&](HWND w) {
+            if (!wizard) PostMessageW(hostWindow, WM_APP, 0, 0), wizard = w;
+            else boxText = ChildTexts(w);
+        });
+        EXPECT_TRUE(host.ClickRibbon("btnAARun"));
+        ASSERT_EQ(watch.seen.size(), 2u);
+        EXPECT_EQ(watch.seen[0].substr(0, 11), "ArdekoForm|");
+        EXPECT_EQ(watch.seen[1], box);
+        EXPECT_NE(boxText.find("Error displaying dialog: Access violation (exception 0xC0000005)"), std::string::npos) << boxText;
+        EXPECT_FALSE(IsWindow(wizard)) << "the wizard is closed";
+        EXPECT_TRUE(IsWindowEnabled(hostWindow)) << "the host's window is usable again";
+    }
+    for (const char* button : {"btnAAInfo", "btnAARun"}) {
+        DialogWatch watch;
+        EXPECT_TRUE(host.ClickRibbon(button));
+        EXPECT_EQ(watch.seen, std::vector<std::string>{box}) << button << " is refused";
+    }
+    {
+        // A fault in the add-in's own code (the control it is handed points nowhere), outside a
+        // command: the call ends, nothing more is shown.
+        DialogWatch watch;
+        host.brokenControl = true;
+        EXPECT_TRUE(host.Callback(*addin, "GetLabel", "btnAARun").ok);
+        host.brokenControl = false;
+        EXPECT_TRUE(watch.seen.empty());
+    }
+    host.Shutdown();
+    EXPECT_EQ(addin->disconnected, S_OK);
+    DestroyWindow(hostWindow);
+}
+
 }  // namespace
 }  // namespace ardeko::officehost
 

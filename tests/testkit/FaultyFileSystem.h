@@ -22,8 +22,9 @@ public:
     void Fail(Op op, std::string pathPart, int afterCalls = 0) { faults_.push_back({op, std::move(pathPart), afterCalls}); }
     void ClearFaults() { faults_.clear(); }
 
-    // Runs after a listing of `folder` produced `entry` and before the caller sees it.
-    std::function<void(const std::string& folder, const platform::DirEntry& entry)> onListed;
+    // Runs after a listing of `folder` produced `entry` and before the caller sees it; it may
+    // change what the caller sees.
+    std::function<void(const std::string& folder, platform::DirEntry& entry)> onListed;
     // Runs for each line about to be appended, also for one that is then made to fail.
     std::function<void(const std::string& line)> onAppend;
 
@@ -69,7 +70,8 @@ private:
             return true;
         }
         std::optional<platform::LocalDateTime> fileTime(const std::string& name, platform::FileTimeKind kind) override {
-            return fs.fileTime(folder + fs.separator() + name, kind);
+            const bool joined = !folder.empty() && folder.back() == fs.separator();
+            return fs.fileTime(joined ? folder + name : folder + fs.separator() + name, kind);
         }
         FaultyFileSystem& fs;
         std::unique_ptr<platform::DirSearch> inner;

@@ -93,6 +93,9 @@ TEST_F(AddinLibrary, EveryClassMakesObjectsOfOneIdentityAndCountsThem) {
         LPOLESTR unknown = const_cast<LPOLESTR>(L"Archivieren");
         DISPID id = 0;
         EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &unknown, 1, 0, &id), DISP_E_UNKNOWNNAME);
+        LPOLESTR customUi = const_cast<LPOLESTR>(L"GetCustomUI");
+        EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &customUi, 1, 0, &id), S_OK);
+        EXPECT_EQ(id, 1) << "the id the hosts' ribbon interface declares";
         dispatch = Ref<IDispatch>();
         object = Ref<IUnknown>();
         EXPECT_EQ(canUnloadNow(), S_OK);
@@ -124,6 +127,17 @@ TEST_F(AddinLibrary, PerUserRegistrationWritesTheHostsTextsAndRemovesOnlyItsOwnK
         EXPECT_EQ(Text(addin, "Description"), AddinDescription());
     }
     EXPECT_EQ(Text(typeLib + "\\2.2", nullptr), "Veltrano Archivierungs-Assistent");
+
+    // While the library of the other bitness is registered (its mark in the type library), the
+    // keys both share stay; the last one to go removes them.
+    const std::string otherMark = typeLib + "\\2.2\\0\\win32";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Wide(otherMark).c_str(), nullptr, REG_SZ, L"x", 4), ERROR_SUCCESS);
+    ASSERT_EQ(unregisterServer(), S_OK);
+    const auto& word = AddinHosts()[0];
+    EXPECT_TRUE(KeyExists(std::string("Software\\Classes\\") + word.progId));
+    EXPECT_EQ(Text(std::string("Software\\Microsoft\\Office\\Word\\Addins\\") + word.progId, "FriendlyName"), word.friendlyName);
+    EXPECT_FALSE(KeyExists(typeLib + "\\2.2\\0\\win64"));
+    RegDeleteTreeW(HKEY_CURRENT_USER, Wide(otherMark).c_str());
 
     ASSERT_EQ(unregisterServer(), S_OK);
     for (const auto& host : AddinHosts())

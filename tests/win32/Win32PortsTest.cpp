@@ -12,11 +12,14 @@
 #include "archive/ArchiveDialog.h"
 #include "archive/FileWalk.h"
 #include "archive/Protocol.h"
+#include "platform/win32/FindData.h"
 #include "platform/win32/Win32Ports.h"
 #include "platform/win32/WinText.h"
 #include "support/Identity.h"
 #include "support/Module.h"
 #include "ui/HeadlessUi.h"
+#include "testkit/FaultyFileSystem.h"
+#include "win32/FindData.h"
 #include "win32/ScratchFolder.h"
 
 namespace ardeko {
@@ -288,6 +291,40 @@ TEST_F(Win32Ports, WalkSkipsHiddenSystemAndLinkedFoldersAndRefusesTooLongPaths) 
     EXPECT_NE(protocol.find(win32::Ansi("Archiviert: " + (dir / "Übersicht.doc") + " (" + platform::Clock().FormatGeneralDate({2008, 6, 3, 10, 0, 0}) + ")\r\n")), std::string::npos) << protocol;
     EXPECT_NE(protocol.find("! Pfad zu lang: " + deep + "\\~~~ 2008\\tief.doc\r\n"), std::string::npos) << protocol;
     if (!linked) GTEST_SKIP() << "this Windows cannot make a symbolic link; the link case was not checked";
+}
+
+// Real files and folders, listed as the reparse points a OneDrive folder or a file server
+// holds: files behind a tag that is no link are archived like any other, folders behind one
+// are walked; links and junctions are neither entered nor moved.
+TEST_F(Win32Ports, WalkArchivesCloudAndDeduplicatedFilesAndLeavesLinksAlone) {
+    using namespace findData;
+    Module().CurrLang = 0;
+    InitProductTexts();
+    const std::map<std::string, WIN32_FIND_DATAW> listedAs{
+        {"Nur online.doc", FindData(kReparse | kRecallOnDataAccess, kCloud3)},
+        {"Dedupliziert.doc", FindData(kReparse, kDedup)},
+        {"Komprimiert.doc", FindData(kReparse, kWof)},
+        {"Verweis.doc", FindData(kReparse, kSymlink)},
+        {"OneDrive", FindData(kReparse | kDir | kRecallOnOpen, kCloud)},
+        {"Verbindung", FindData(kReparse | kDir, kMountPoint)},
+    };
+    for (const char* f : {"Nur online.doc", "Dedupliziert.doc", "Komprimiert.doc", "Verweis.doc", "OneDrive\\Bericht.doc",
+                          "Verbindung\\Bericht.doc"})
+        Make(dir / f);
+    testkit::FaultyFileSystem fs(platform::Fs());
+    fs.onListed = [&](const std::string&, platform::DirEntry& e) {
+        if (const auto it = listedAs.find(e.name); it != listedAs.end()) e.attributes = platform::win32::ClassifyFindData(it->second);
+    };
+    platform::ports().fs = &fs;
+
+    RunOptions run;
+    ProcessFiles(run, dir.str(), "*.DOC*", 12, 2008);
+
+    EXPECT_EQ(run.state.CheckedCount, 4);
+    EXPECT_EQ(run.state.ArchivedCount, 4);
+    for (const char* gone : {"Nur online.doc", "Dedupliziert.doc", "Komprimiert.doc", "OneDrive\\Bericht.doc"})
+        EXPECT_FALSE(Exists(dir / gone)) << gone << " is archived";
+    EXPECT_TRUE(Exists(dir / "Verweis.doc") && Exists(dir / "Verbindung\\Bericht.doc"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The command line on Windows: the console, pipes and files behind the standard handles, the
 // console's Ctrl+C, and arguments from the wide command line.
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -118,7 +119,14 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 
 }  // namespace
 
-void InstallMachinePorts() { platform::win32::InstallWin32Ports(); }
+void InstallMachinePorts() {
+    // Handing a document to its program may go through COM (shell extensions, handlers that
+    // take it over by DDE or as a server): the thread needs its apartment, and the program ends
+    // right after the call, so the call returns only once the program has the document.
+    // The apartment stays until the process ends.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    platform::win32::InstallWin32Ports(platform::win32::ShellHandOver::BeforeReturning);
+}
 
 // Never the narrow argv: it holds the arguments in the ANSI code page, and a folder name with a
 // character outside it would arrive as '?'.

@@ -1,6 +1,6 @@
 // OffArdeko.dll's COM side: the four connection classes as COM objects, their class factory and
-// the library's entry points. Every entry point catches everything: nothing of ours may
-// unwind into the host.
+// the library's entry points. Every entry point catches everything, faults included: nothing of
+// ours may unwind into the host or end its process.
 #include <windows.h>
 #include <ole2.h>
 #include <initguid.h>
@@ -15,6 +15,7 @@
 #include "addin/win32/ComServer.h"
 #include "addin/win32/Dispatch.h"
 #include "addin/win32/DispatchHost.h"
+#include "addin/win32/FaultGuard.h"
 #include "platform/Ports.h"
 #include "platform/win32/Win32Ports.h"
 #include "platform/win32/WinText.h"
@@ -41,10 +42,11 @@ void EnsurePorts() {
     installed = true;
 }
 
-// The dispatch ids of the names the hosts call on the object.
+// The dispatch ids of the names the hosts call on the object; GetCustomUI keeps the id that the
+// hosts' own declaration of the ribbon interface gives it.
 constexpr DISPID kGetImage = 0x60030000, kGetLabel = 0x60030001, kGetScreentip = 0x60030002,
                  kGetSupertip = 0x60030003, kRibbonHandler = 0x60030004, kRibbonOnLoad = 0x60030005,
-                 kGetCustomUI = 0x60020000;
+                 kGetCustomUI = 1;
 constexpr NamedMember kMembers[] = {
     {L"GetImage", kGetImage},           {L"GetLabel", kGetLabel},         {L"GetScreentip", kGetScreentip},
     {L"GetSupertip", kGetSupertip},     {L"RibbonHandler", kRibbonHandler}, {L"RibbonOnLoad", kRibbonOnLoad},
@@ -103,6 +105,95 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO*, UINT* argError) override {
+        // A call that a fault ended answers like one that went wrong inside: done, with nothing.
+        if (result) VariantInit(result);
+        HRESULT hr = S_OK;
+        Entry([&] { hr = InvokeMember(id, flags, params, result, argError); });
+        return hr;
+    }
+
+    // --- _IDTExtensibility2 ---
+    HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, LONG mode, IDispatch* addIn, SAFEARRAY**) override {
+        Entry([&] {
+            try {
+                EnsurePorts();
+                connection_->OnConnection(WrapApplication(application), static_cast<int>(mode), WrapAddIn(addIn),
+                                          NoCustom());
+            } catch (...) {
+            }
+        });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnDisconnection(LONG mode, SAFEARRAY**) override {
+        Entry([&] {
+            try {
+                connection_->OnDisconnection(static_cast<int>(mode), NoCustom());
+            } catch (...) {
+            }
+            // The host's objects go now, on the host's thread, not later under the loader lock.
+            try {
+                connection_->objRibbon.reset();
+                Module().HostApp.reset();
+                Module().HostCommandBars.reset();
+            } catch (...) {
+            }
+        });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY**) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY**) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) override { return S_OK; }
+
+    // --- IRibbonExtensibility ---
+    HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR ribbonId, BSTR* xml) override {
+        if (!xml) return E_POINTER;
+        *xml = nullptr;
+        Entry([&] {
+            try {
+                std::string id;
+                if (ribbonId) id = ardeko::win32::Utf8(std::wstring_view(ribbonId, SysStringLen(ribbonId)));
+                *xml = NewBstr(connection_->GetCustomUI(id));
+            } catch (...) {
+            }
+        });
+        if (!*xml) *xml = SysAllocString(L"");
+        return S_OK;
+    }
+
+    // --- _Connect ---
+    HRESULT STDMETHODCALLTYPE GetImage(IDispatch* control, BSTR* image) override {
+        return Text([&](host::RibbonControl& c) { return connection_->GetImage(c); }, control, image);
+    }
+    HRESULT STDMETHODCALLTYPE GetLabel(IDispatch* control, BSTR* label) override {
+        return Text([&](host::RibbonControl& c) { return connection_->GetLabel(c); }, control, label);
+    }
+    HRESULT STDMETHODCALLTYPE GetScreentip(IDispatch* control, VARIANT* tip) override {
+        return Tip([&](host::RibbonControl& c) { return connection_->GetScreentip(c); }, control, tip);
+    }
+    HRESULT STDMETHODCALLTYPE GetSupertip(IDispatch* control, VARIANT* tip) override {
+        return Tip([&](host::RibbonControl& c) { return connection_->GetSupertip(c); }, control, tip);
+    }
+    HRESULT STDMETHODCALLTYPE RibbonHandler(IDispatch* control) override {
+        Command([&] {
+            try {
+                if (auto c = WrapRibbonControl(control)) connection_->RibbonHandler(*c);
+            } catch (...) {
+            }
+        });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE RibbonOnLoad(IDispatch* ribbon) override {
+        Entry([&] {
+            try {
+                connection_->RibbonOnLoad(WrapRibbonUI(ribbon));
+            } catch (...) {
+            }
+        });
+        return S_OK;
+    }
+
+private:
+    HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argError) {
         if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
         if (params && params->cNamedArgs > 0) return DISP_E_NONAMEDARGS;
         const UINT argc = params ? params->cArgs : 0;
@@ -157,86 +248,18 @@ public:
         }
     }
 
-    // --- _IDTExtensibility2 ---
-    HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, LONG mode, IDispatch* addIn, SAFEARRAY**) override {
-        try {
-            EnsurePorts();
-            connection_->OnConnection(WrapApplication(application), static_cast<int>(mode), WrapAddIn(addIn), NoCustom());
-        } catch (...) {
-        }
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnDisconnection(LONG mode, SAFEARRAY**) override {
-        try {
-            connection_->OnDisconnection(static_cast<int>(mode), NoCustom());
-        } catch (...) {
-        }
-        // The host's objects go now, on the host's thread, not later under the loader lock.
-        try {
-            connection_->objRibbon.reset();
-            Module().HostApp.reset();
-            Module().HostCommandBars.reset();
-        } catch (...) {
-        }
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY**) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY**) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) override { return S_OK; }
-
-    // --- IRibbonExtensibility ---
-    HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR ribbonId, BSTR* xml) override {
-        if (!xml) return E_POINTER;
-        *xml = nullptr;
-        try {
-            std::string id;
-            if (ribbonId) id = ardeko::win32::Utf8(std::wstring_view(ribbonId, SysStringLen(ribbonId)));
-            *xml = NewBstr(connection_->GetCustomUI(id));
-        } catch (...) {
-            *xml = SysAllocString(L"");
-        }
-        return S_OK;
-    }
-
-    // --- _Connect ---
-    HRESULT STDMETHODCALLTYPE GetImage(IDispatch* control, BSTR* image) override {
-        return Text([&](host::RibbonControl& c) { return connection_->GetImage(c); }, control, image);
-    }
-    HRESULT STDMETHODCALLTYPE GetLabel(IDispatch* control, BSTR* label) override {
-        return Text([&](host::RibbonControl& c) { return connection_->GetLabel(c); }, control, label);
-    }
-    HRESULT STDMETHODCALLTYPE GetScreentip(IDispatch* control, VARIANT* tip) override {
-        return Tip([&](host::RibbonControl& c) { return connection_->GetScreentip(c); }, control, tip);
-    }
-    HRESULT STDMETHODCALLTYPE GetSupertip(IDispatch* control, VARIANT* tip) override {
-        return Tip([&](host::RibbonControl& c) { return connection_->GetSupertip(c); }, control, tip);
-    }
-    HRESULT STDMETHODCALLTYPE RibbonHandler(IDispatch* control) override {
-        try {
-            if (auto c = WrapRibbonControl(control)) connection_->RibbonHandler(*c);
-        } catch (...) {
-        }
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE RibbonOnLoad(IDispatch* ribbon) override {
-        try {
-            connection_->RibbonOnLoad(WrapRibbonUI(ribbon));
-        } catch (...) {
-        }
-        return S_OK;
-    }
-
-private:
     template <class F>
     HRESULT Text(F&& get, IDispatch* control, BSTR* out) {
         if (!out) return E_POINTER;
         *out = nullptr;
-        try {
-            auto c = WrapRibbonControl(control);
-            *out = NewBstr(c ? get(*c) : std::string());
-        } catch (...) {
-            *out = SysAllocString(L"");
-        }
+        Entry([&] {
+            try {
+                auto c = WrapRibbonControl(control);
+                *out = NewBstr(c ? get(*c) : std::string());
+            } catch (...) {
+            }
+        });
+        if (!*out) *out = SysAllocString(L"");
         return S_OK;
     }
     // A tip is text, or the empty variant where the button has none.
@@ -244,16 +267,18 @@ private:
     HRESULT Tip(F&& get, IDispatch* control, VARIANT* out) {
         if (!out) return E_POINTER;
         VariantInit(out);
-        try {
-            auto c = WrapRibbonControl(control);
-            if (c)
-                if (const auto tip = get(*c)) {
-                    out->vt = VT_BSTR;
-                    out->bstrVal = NewBstr(*tip);
-                }
-        } catch (...) {
-            VariantClear(out);
-        }
+        Entry([&] {
+            try {
+                auto c = WrapRibbonControl(control);
+                if (c)
+                    if (const auto tip = get(*c)) {
+                        out->vt = VT_BSTR;
+                        out->bstrVal = NewBstr(*tip);
+                    }
+            } catch (...) {
+                VariantClear(out);
+            }
+        });
         return S_OK;
     }
 
@@ -284,14 +309,17 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        try {
-            auto* object = new ConnectObject(host_);
-            const HRESULT hr = object->QueryInterface(iid, out);
-            object->Release();
-            return hr;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        HRESULT hr = E_UNEXPECTED;
+        Entry([&] {
+            try {
+                auto* object = new ConnectObject(host_);
+                hr = object->QueryInterface(iid, out);
+                object->Release();
+            } catch (...) {
+                hr = E_OUTOFMEMORY;
+            }
+        });
+        return hr;
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock)
@@ -338,20 +366,23 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    try {
-        const CLSID* classes[] = {&CLSID_ConnectWD, &CLSID_ConnectXL, &CLSID_ConnectPP, &CLSID_ConnectAC};
-        for (int i = 0; i < 4; ++i) {
-            if (IsEqualCLSID(clsid, *classes[i])) {
-                auto* factory = new ClassFactory(i);
-                const HRESULT hr = factory->QueryInterface(iid, out);
-                factory->Release();
-                return hr;
+    HRESULT hr = E_UNEXPECTED;
+    Entry([&] {
+        try {
+            hr = CLASS_E_CLASSNOTAVAILABLE;
+            const CLSID* classes[] = {&CLSID_ConnectWD, &CLSID_ConnectXL, &CLSID_ConnectPP, &CLSID_ConnectAC};
+            for (int i = 0; i < 4; ++i) {
+                if (IsEqualCLSID(clsid, *classes[i])) {
+                    auto* factory = new ClassFactory(i);
+                    hr = factory->QueryInterface(iid, out);
+                    factory->Release();
+                }
             }
+        } catch (...) {
+            hr = E_OUTOFMEMORY;
         }
-        return CLASS_E_CLASSNOTAVAILABLE;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
+    return hr;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return gObjects.load() == 0 && gLocks.load() == 0 ? S_OK : S_FALSE; }

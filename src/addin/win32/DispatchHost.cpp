@@ -1,5 +1,7 @@
 #include "addin/win32/DispatchHost.h"
 
+#include "addin/win32/FaultGuard.h"
+
 #include <ocidl.h>
 #include <olectl.h>
 
@@ -165,23 +167,25 @@ private:
 
 HRESULT ClickSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
     if (id != kClickDispId) return DISP_E_MEMBERNOTFOUND;
-    try {
-        // Click(Ctrl, CancelDefault): last to first in rgvarg.
-        Ref<IDispatch> ctrl;
-        VARIANT_BOOL* cancel = nullptr;
-        if (params && params->cArgs >= 2) {
-            ctrl = ObjectOf(params->rgvarg[params->cArgs - 1]);
-            VARIANT& c = params->rgvarg[params->cArgs - 2];
-            if (c.vt == (VT_BOOL | VT_BYREF)) cancel = c.pboolVal;
+    // The host must see neither our failures nor our faults.
+    Command([&] {
+        try {
+            // Click(Ctrl, CancelDefault): last to first in rgvarg.
+            Ref<IDispatch> ctrl;
+            VARIANT_BOOL* cancel = nullptr;
+            if (params && params->cArgs >= 2) {
+                ctrl = ObjectOf(params->rgvarg[params->cArgs - 1]);
+                VARIANT& c = params->rgvarg[params->cArgs - 2];
+                if (c.vt == (VT_BOOL | VT_BYREF)) cancel = c.pboolVal;
+            }
+            bool cancelDefault = cancel && *cancel != VARIANT_FALSE;
+            DispControl control(ctrl.get());
+            handler_(control, cancelDefault);
+            if (cancel) *cancel = cancelDefault ? VARIANT_TRUE : VARIANT_FALSE;
+        } catch (...) {
         }
-        bool cancelDefault = cancel && *cancel != VARIANT_FALSE;
-        DispControl control(ctrl.get());
-        handler_(control, cancelDefault);
-        if (cancel) *cancel = cancelDefault ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
-    } catch (...) {
-        return S_OK;  // the host must not see our failures
-    }
+    });
+    return S_OK;
 }
 
 std::shared_ptr<host::CommandBarControl> Wrap(const VARIANT& v) {

@@ -9,6 +9,7 @@
 
 #include "addin/Connect.h"
 #include "addin/win32/ComServer.h"
+#include "addin/win32/FaultGuard.h"
 #include "platform/win32/WinText.h"
 
 namespace {
@@ -73,11 +74,34 @@ HRESULT Register(HKEY root) {
     return ok ? S_OK : SELFREG_E_CLASS;
 }
 
+#ifdef _WIN64
+const wchar_t* const kPlatform = L"win64";
+const wchar_t* const kOtherPlatform = L"win32";
+#else
+const wchar_t* const kPlatform = L"win32";
+const wchar_t* const kOtherPlatform = L"win64";
+#endif
+
+bool KeyExists(HKEY root, const std::wstring& key) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
 HRESULT Unregister(HKEY root) {
     const std::wstring classes = L"Software\\Classes\\";
+    const std::wstring lib = classes + L"TypeLib\\" + kLibId, version = lib + L"\\" + kLibVersion;
+    // The ProgIds, the hosts' add-in entries and the type library's version key are one set of
+    // keys for the 32-bit and the 64-bit library; only the classes live in each bitness's own
+    // registry view. Each library marks its registration with its platform entry of the type
+    // library: while the other one's mark is there, the shared keys stay for it, and the last
+    // one to go removes them.
+    const bool otherRegistered = KeyExists(root, version + L"\\0\\" + kOtherPlatform);
     for (const auto& h : AddinHosts()) {
-        const std::wstring progId = wt::Wide(h.progId);
         RemoveTree(root, classes + L"CLSID\\" + wt::Wide(h.classId));
+        if (otherRegistered) continue;
+        const std::wstring progId = wt::Wide(h.progId);
         RemoveTree(root, classes + progId);
         const std::wstring addins = L"Software\\Microsoft\\Office\\" + wt::Wide(h.hostName) + L"\\Addins";
         RemoveTree(root, addins + L"\\" + progId);
@@ -86,21 +110,8 @@ HRESULT Unregister(HKEY root) {
         RemoveIfEmpty(root, L"Software\\Microsoft\\Office\\" + wt::Wide(h.hostName));
     }
     RemoveIfEmpty(root, L"Software\\Microsoft\\Office");
-    // The 32-bit and the 64-bit library share the type library's version key: each removes its
-    // own entry, the last one the rest.
-    const std::wstring lib = classes + L"TypeLib\\" + kLibId, version = lib + L"\\" + kLibVersion;
-#ifdef _WIN64
-    RemoveTree(root, version + L"\\0\\win64");
-#else
-    RemoveTree(root, version + L"\\0\\win32");
-#endif
-    RemoveIfEmpty(root, version + L"\\0");
-    HKEY k = nullptr;
-    if (RegOpenKeyExW(root, (version + L"\\0").c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS) {
-        RegCloseKey(k);  // the other bitness is still registered
-    } else {
-        RemoveTree(root, version);
-    }
+    RemoveTree(root, version + L"\\0\\" + kPlatform);
+    if (!otherRegistered) RemoveTree(root, version);
     RemoveIfEmpty(root, lib);
     // Class containers that our registration made are not left behind empty.
     RemoveIfEmpty(root, classes + L"TypeLib");
@@ -110,11 +121,15 @@ HRESULT Unregister(HKEY root) {
 
 template <class F>
 HRESULT Guarded(F&& f) {
-    try {
-        return f();
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    HRESULT hr = E_UNEXPECTED;
+    ardeko::addin::win32::Entry([&] {
+        try {
+            hr = f();
+        } catch (...) {
+            hr = E_UNEXPECTED;
+        }
+    });
+    return hr;
 }
 
 }  // namespace

@@ -4,25 +4,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/win32/FindData.h"
 #include "platform/win32/Win32Ports.h"
 #include "platform/win32/WinText.h"
 
 namespace ardeko::platform::win32 {
 namespace {
-
-FileAttributes AttributesOf(DWORD a) {
-    FileAttributes out;
-    out.directory = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    out.hidden = (a & FILE_ATTRIBUTE_HIDDEN) != 0;
-    // Junctions and symbolic links count as system entries: never entered, never moved, so a
-    // walk cannot loop or leave the tree the user chose.
-    out.system = (a & (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0;
-    out.readOnly = (a & FILE_ATTRIBUTE_READONLY) != 0;
-    return out;
-}
 
 // A file time as the user's clock showed it on that day (summer time included).
 std::optional<LocalDateTime> Local(const FILETIME& utc) {
@@ -54,6 +45,19 @@ struct FindHandle {
     }
 };
 
+// The find data of one path, which carry a reparse point's tag where the plain attribute
+// lookup does not. A drive root has none: it is an ordinary folder.
+std::optional<WIN32_FIND_DATAW> FindDataOf(const std::wstring& path) {
+    WIN32_FIND_DATAW data{};
+    FindHandle find;
+    find.h = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (find.h != INVALID_HANDLE_VALUE) return data;
+    const DWORD a = GetFileAttributesW(path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    data.dwFileAttributes = a & ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT);
+    return data;
+}
+
 class Win32DirSearch final : public DirSearch {
 public:
     explicit Win32DirSearch(const std::string& folder) : folder_(WithSeparator(folder)) {
@@ -71,7 +75,7 @@ public:
             const std::wstring name = current_.cFileName;
             if (name == L"." || name == L"..") continue;
             out.name = ardeko::win32::Utf8(name);
-            out.attributes = AttributesOf(current_.dwFileAttributes);
+            out.attributes = ClassifyFindData(current_);
             currentName_ = out.name;
             return true;
         }
@@ -259,9 +263,9 @@ public:
         std::string p = path;
         // "C:\Daten\" names the folder as well as "C:\Daten" does; a drive root keeps its separator.
         while (p.size() > 3 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
-        const DWORD a = GetFileAttributesW(LongPath(p).c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-        return AttributesOf(a);
+        const auto found = FindDataOf(LongPath(p));
+        if (!found) return std::nullopt;
+        return ClassifyFindData(*found);
     }
 
     std::optional<LocalDateTime> fileTime(const std::string& path, FileTimeKind kind) override {
@@ -293,13 +297,16 @@ public:
         // road, as does anything the rename refuses (another volume, a file kept open by its
         // program): that road tells which stage failed and never loses the file.
         const std::wstring source = LongPath(from);
-        const DWORD a = GetFileAttributesW(source.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) return CopyFailed(GetLastError());
-        if ((a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
+        const auto found = FindDataOf(source);
+        if (!found) return CopyFailed(GetLastError());
+        const FileAttributes a = ClassifyFindData(*found);
+        if (!a.readOnly && !a.directory && !a.system) {
             const DWORD err = Place(source, LongPath(to), mode);
             if (err == 0) return {};
             if (TargetExists(err)) return CopyFailed(err);
         }
+        // Copying a file whose content is only in the cloud would download it first: it stays.
+        if (a.cloudOnly) return {MoveResult::Stage::CopyFailed, "Inhalt liegt nur in der Cloud, nicht auf diesem PC"};
         return CopyThenDelete(source, to, mode);
     }
 
@@ -345,10 +352,13 @@ public:
     }
 
     std::optional<FileStamp> stamp(const std::string& path) override {
-        WIN32_FILE_ATTRIBUTE_DATA d{};
-        if (path.empty() || !GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &d)) return std::nullopt;
-        if ((d.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0)
-            return std::nullopt;
+        // Judged by the same rule as a listing: a file in OneDrive is a file, a link is not.
+        if (path.empty()) return std::nullopt;
+        const auto found = FindDataOf(LongPath(path));
+        if (!found) return std::nullopt;
+        const FileAttributes a = ClassifyFindData(*found);
+        if (a.directory || a.system) return std::nullopt;
+        const WIN32_FIND_DATAW& d = *found;
         return FileStamp{(std::uint64_t{d.nFileSizeHigh} << 32) | d.nFileSizeLow,
                          static_cast<std::int64_t>((std::uint64_t{d.ftLastWriteTime.dwHighDateTime} << 32) |
                                                    d.ftLastWriteTime.dwLowDateTime)};

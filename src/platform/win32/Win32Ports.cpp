@@ -6,10 +6,16 @@
 
 namespace ardeko::platform::win32 {
 
-void InstallWin32Ports() {
-    InstallMachinePorts([] {
-        return OwnedPorts{MakeWin32FileSystem(), MakeWin32Settings(), MakeWin32Registry(), MakeWin32Shell(), MakeWin32Clock()};
-    });
+namespace {
+template <ShellHandOver handOver>
+OwnedPorts MachinePorts() {
+    return OwnedPorts{MakeWin32FileSystem(), MakeWin32Settings(), MakeWin32Registry(), MakeWin32Shell(handOver), MakeWin32Clock()};
+}
+}  // namespace
+
+void InstallWin32Ports(ShellHandOver handOver) {
+    InstallMachinePorts(handOver == ShellHandOver::BeforeReturning ? MachinePorts<ShellHandOver::BeforeReturning>
+                                                                   : MachinePorts<ShellHandOver::MayReturnEarly>);
 }
 
 std::string ErrorText(unsigned long code) {

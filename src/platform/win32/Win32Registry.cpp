@@ -15,11 +15,21 @@ namespace {
 
 HKEY ToKey(RegHandle h) { return reinterpret_cast<HKEY>(h); }
 
+}  // namespace
+
+// The predefined roots are negative 32-bit numbers widened with their sign, as the Windows
+// headers define them: 64-bit Windows refuses 0x0000000080000001 for HKEY_CURRENT_USER.
+void* RegistryRoot(std::uint32_t hive) {
+    return reinterpret_cast<void*>(static_cast<LONG_PTR>(static_cast<LONG>(hive)));
+}
+
+namespace {
+
 class Win32Registry final : public Registry {
 public:
     long OpenKeyEx(std::uint32_t hive, const std::string& subKey, std::uint32_t access, RegHandle& out) override {
         HKEY h = nullptr;
-        const LONG r = RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(hive)),
+        const LONG r = RegOpenKeyExA(static_cast<HKEY>(RegistryRoot(hive)),
                                      ardeko::win32::Ansi(subKey).c_str(), 0, access, &h);
         if (r == ERROR_SUCCESS) out = reinterpret_cast<RegHandle>(h);
         return r;

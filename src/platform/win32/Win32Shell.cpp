@@ -38,6 +38,8 @@ std::wstring OwnModuleFolder() {
 
 class Win32Shell final : public Shell {
 public:
+    explicit Win32Shell(ShellHandOver handOver) : handOver_(handOver) {}
+
     std::optional<std::string> SpecialFolder(int csidl) override {
         LPITEMIDLIST pidl = nullptr;
         if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &pidl)) || pidl == nullptr) return std::nullopt;
@@ -62,6 +64,7 @@ public:
         SHELLEXECUTEINFOW sei{};
         sei.cbSize = sizeof sei;  // 60 bytes in a 32-bit process, 112 in a 64-bit one
         sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;  // 0x440
+        if (handOver_ == ShellHandOver::BeforeReturning) sei.fMask |= SEE_MASK_NOASYNC;
         sei.hwnd = nullptr;
         sei.lpVerb = nullptr;  // the file type's default action
         sei.lpFile = file.c_str();
@@ -105,10 +108,13 @@ public:
     }
 
     std::string ProgramFolder() override { return ardeko::win32::Utf8(OwnModuleFolder()); }
+
+private:
+    ShellHandOver handOver_;
 };
 
 }  // namespace
 
-std::unique_ptr<Shell> MakeWin32Shell() { return std::make_unique<Win32Shell>(); }
+std::unique_ptr<Shell> MakeWin32Shell(ShellHandOver handOver) { return std::make_unique<Win32Shell>(handOver); }
 
 }  // namespace ardeko::platform::win32
