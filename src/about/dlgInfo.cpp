@@ -11,6 +11,7 @@
 #include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Translate.h"
+#include "ui/FormCatalogue.h"
 
 namespace ardeko {
 
@@ -230,5 +231,9 @@ void dlgInfo::showEnglish() {
             if (c->HasToolTip()) c->ToolTipText.clear();
         });
 }
+
+namespace {
+const ui::RegisterForm registered{"dlgInfo", [] { return std::make_unique<dlgInfo>(); }};
+}  // namespace
 
 }  // namespace ardeko

@@ -11,6 +11,7 @@
 #include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Translate.h"
+#include "ui/FormCatalogue.h"
 #include "wizard/FolderChoice.h"
 
 namespace ardeko {
@@ -281,5 +282,9 @@ bool frmArdeko::FileTypeTicked(int index) {
 void frmArdeko::SetBusyPointer(bool busy) {
     MousePointer = busy ? ui::MousePointerArrowHourglass : ui::MousePointerDefault;
 }
+
+namespace {
+const ui::RegisterForm registered{"frmArdeko", [] { return std::make_unique<frmArdeko>(); }};
+}  // namespace
 
 }  // namespace ardeko

@@ -30,6 +30,8 @@
 #include "support/Module.h"
 #include "testkit/FakeOfficeHost.h"
 #include "ui/Form.h"
+#include "ui/FormCatalogue.h"
+#include "ui/StandardBox.h"
 #include "ui/win32/Win32Ui.h"
 #include "wizard/frmArdeko.h"
 #include "win32/ScratchFolder.h"
@@ -165,7 +167,7 @@ bool Ticked(const char* name) { return SendMessageW(Ctl(name), BM_GETCHECK, 0, 0
 
 using Answer = std::function<void(HWND box)>;
 Answer Press(WPARAM key) { return [key](HWND) { Key(GetFocus(), key); }; }
-Answer ClickButton(int id) { return [id](HWND box) { Click(GetDlgItem(box, 1000 + id)); }; }
+Answer ClickButton(int n) { return [n](HWND) { Click(("btn" + std::to_string(n)).c_str()); }; }
 
 // A click on a list entry, where the user clicks it.
 void ClickEntry(HWND list, int row) {
@@ -179,11 +181,11 @@ void ClickEntry(HWND list, int row) {
 // Waits for the styled message box, notes its prompt and its buttons' captions, answers it.
 Script::Step AnswerBox(std::string& shown, Answer answer) {
     return [&shown, answer] {
-        HWND box = Shown(ui::win32::StyledBoxClassName);
+        auto* box = ShownForm<ui::StandardBox>();
         if (!box) return false;
-        shown = Text(GetDlgItem(box, 999)) + " |";
-        for (int id = 1001; HWND b = GetDlgItem(box, id); ++id) shown += Text(b) + "|";
-        answer(box);
+        shown = Text("lblPrompt") + " |";
+        for (const auto& b : box->Buttons) shown += Text(b->Name().c_str()) + "|";
+        answer(ActiveWindow());
         return true;
     };
 }
