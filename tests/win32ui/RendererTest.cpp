@@ -183,7 +183,7 @@ Script::Step AnswerBox(std::string& shown, Answer answer) {
     return [&shown, answer] {
         auto* box = ShownForm<ui::StandardBox>();
         if (!box) return false;
-        shown = Text("lblPrompt") + " |";
+        shown = ui::DisplayText(Text("lblPrompt")) + " |";
         for (const auto& b : box->Buttons) shown += Text(b->Name().c_str()) + "|";
         answer(ActiveWindow());
         return true;
@@ -422,12 +422,263 @@ TEST_F(Win32Renderer, StandardMessageBoxShowsGermanCaptionsAndAnswersKeysAndTheC
     }
 }
 
+
+// Where the band's middle row meets `fromRight` pixels left of its right end: what the window
+// says is there, and whether its system menu offers Close.
+LRESULT BandHit(int fromRight) {
+    RECT band{};
+    GetWindowRect(Ctl("XPForm"), &band);
+    return SendMessageW(ActiveWindow(), WM_NCHITTEST, 0, MAKELPARAM(band.right - fromRight, (band.top + band.bottom) / 2));
+}
+bool CloseInMenu() {
+    return !(GetMenuState(GetSystemMenu(ActiveWindow(), FALSE), SC_CLOSE, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+}
+// A click on the close glyph at the band's right end.
+void ClickCloseGlyph(HWND) {
+    RECT band{};
+    GetWindowRect(Ctl("XPForm"), &band);
+    POINT p{band.right - 4, band.top + 4};
+    ScreenToClient(ActiveWindow(), &p);
+    PostMessageW(ActiveWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    PostMessageW(ActiveWindow(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+}
+
+TEST_F(Win32Renderer, TheTitleBandIsTheTitleBarWithACloseGlyphThatOnlyBoxesWithAWayOutHave) {
+    Script script;
+    script.When(WizardShown, [] {
+        HWND w = ActiveWindow();
+        const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+        EXPECT_NE(style & WS_CAPTION, WS_CAPTION);  // no system caption above the band
+        EXPECT_TRUE(style & WS_SYSMENU);
+        EXPECT_EQ(Text(w), ui::DisplayText(Model<ui::XPFormDecoration>("XPForm").Caption));  // taskbar, Alt+Tab
+        EXPECT_EQ(BandHit(200), HTCAPTION);  // dragging the band moves the window
+        EXPECT_EQ(BandHit(4), HTCLIENT);     // the close glyph
+        EXPECT_TRUE(CloseInMenu());
+        ClickCloseGlyph(w);
+    });
+    RunWizard(script);
+
+    // Yes/No demands a choice: no glyph, no Close in the menu, the close box and Escape do
+    // nothing. A single OK has the glyph, which answers OK.
+    std::string shown;
+    Script yesNo;
+    yesNo.When([] { return ShownForm<ui::StandardBox>() != nullptr; }, [] {
+             EXPECT_EQ(BandHit(4), HTCAPTION);
+             EXPECT_FALSE(CloseInMenu());
+             CloseBox(ActiveWindow());
+             Key(GetFocus(), VK_ESCAPE);
+         })
+        .Then(AnswerBox(shown, ClickButton(2)))
+        .Start();
+    EXPECT_EQ(MsgBoxStd("?", vbYesNo, std::string("T")), vbNo);
+    EXPECT_EQ(shown, "? |&Ja|&Nein|");
+    Script okOnly;
+    okOnly.Then(AnswerBox(shown, &ClickCloseGlyph)).Start();
+    EXPECT_EQ(MsgBoxStd("!", vbOKOnly, std::string("T")), vbOK);
+}
+
+TEST_F(Win32Renderer, AChangeOfTheMonitorsDpiLaysTheWindowOutAgainAtTheNewScale) {
+    Script script;
+    script.When(WizardShown, [] {
+        HWND w = ActiveWindow();
+        const int dpi = ui::win32::DpiOf(w);
+        const auto widths = [w] {
+            RECT frame{}, button{};
+            GetClientRect(w, &frame);
+            GetClientRect(Ctl("btnCancel"), &button);
+            return std::make_pair(frame.right, button.right);
+        };
+        const auto before = widths();
+        for (const int to : {dpi * 3 / 2, dpi}) {
+            RECT suggested{};
+            GetWindowRect(w, &suggested);
+            SendMessageW(w, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+            const auto after = widths();
+            EXPECT_NEAR(after.first, before.first * to / dpi, 2) << to;
+            EXPECT_NEAR(after.second, before.second * to / dpi, 2) << to;
+        }
+        Click("btnCancel");
+    });
+    RunWizard(script);
+}
+
+// --- every text whole ------------------------------------------------------------------------
+
+int gExpectedDpi = 0;  // the DPI this process was started for; 0: whatever the prefix has
+
+// The extent of `text` in the control's own font, wrapped at `width` when asked to.
+SIZE Extent(HWND w, const std::wstring& text, UINT format, int width = 0) {
+    HDC dc = GetDC(w);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
+    RECT r{0, 0, width, 0};
+    DrawTextW(dc, text.c_str(), -1, &r, format | DT_CALCRECT | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    ReleaseDC(w, dc);
+    return {r.right, r.bottom};
+}
+
+RECT InForm(HWND form, HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Every text of the shown form that is not whole in its control's client area (less the
+// check or option glyph, the list's check boxes, the drop-down's arrow), every label that runs
+// into a picture, every control outside the window. One line per fault.
+std::string CutTexts(const ui::Form& form) {
+    HWND window = gUi->WindowOf(form);
+    const int dpi = ui::win32::DpiOf(window);
+    const auto px = [dpi](int at96) { return MulDiv(at96, dpi, 96); };
+    RECT client{};
+    GetClientRect(window, &client);
+    std::vector<RECT> pictures;
+    std::vector<std::pair<std::string, RECT>> texts;
+    std::string faults;
+    const auto fault = [&](const ui::Control& c, const std::string& what) {
+        faults += form.Name() + "." + c.Name() + " at " + std::to_string(dpi) + " dpi: " + what + "\n";
+    };
+    const auto fits = [&](const ui::Control& c, const std::wstring& text, SIZE need, int width, int height) {
+        if (need.cx > width || need.cy > height)
+            fault(c, "\"" + Utf8(text) + "\" needs " + std::to_string(need.cx) + "x" + std::to_string(need.cy) + ", has " +
+                         std::to_string(width) + "x" + std::to_string(height));
+    };
+    for (const ui::Control* c : form.Controls()) {
+        HWND w = gUi->ControlWindow(form, c->Name());
+        if (!w || !IsWindowVisible(w)) continue;
+        RECT box{}, at = InForm(window, w);
+        GetClientRect(w, &box);
+        const int width = box.right, height = box.bottom;
+        if (at.left < 0 || at.right > client.right || at.top < 0 || (!dynamic_cast<const ui::ComboList*>(c) && at.bottom > client.bottom))
+            fault(*c, "outside the window");
+        const std::wstring caption = Wide(ui::DisplayText(c->State().caption));
+        if (dynamic_cast<const ui::Image*>(c)) {
+            pictures.push_back(at);
+        } else if (dynamic_cast<const ui::XPFormDecoration*>(c)) {
+            const int glyph = form.ControlBox ? height * 5 / 4 : 0;
+            fits(*c, caption, Extent(w, caption, DT_SINGLELINE | DT_NOPREFIX), width - glyph - px(12), height);
+        } else if (dynamic_cast<const ui::Button*>(c)) {
+            if (!caption.empty()) fits(*c, caption, Extent(w, caption, DT_SINGLELINE | DT_NOPREFIX), width - px(8), height);
+        } else if (dynamic_cast<const ui::CheckBox*>(c) || dynamic_cast<const ui::OptionButton*>(c)) {
+            fits(*c, caption, Extent(w, caption, DT_WORDBREAK | DT_NOPREFIX, width - px(18)), width - px(18), height);
+        } else if (dynamic_cast<const ui::Frame*>(c)) {
+            if (c->TypeName() == "XPFrame") fits(*c, caption, Extent(w, caption, DT_SINGLELINE | DT_NOPREFIX), width - px(16), height);
+        } else if (auto* label = dynamic_cast<const ui::CaptionControl*>(c)) {
+            const std::wstring shown = Wide(Text(w));
+            if (shown.empty()) continue;
+            const bool wraps = dynamic_cast<const ui::LinkLabel*>(c) || (dynamic_cast<const ui::Label*>(c) && static_cast<const ui::Label*>(c)->WordWrap);
+            const UINT prefix = label->AccessKeys() ? 0 : DT_NOPREFIX;
+            const SIZE need = Extent(w, shown, (wraps ? DT_WORDBREAK : 0) | prefix, width);
+            fits(*c, shown, need, width, height);
+            texts.push_back({c->Name(), RECT{at.left, at.top, at.left + need.cx, at.top + need.cy}});
+        } else if (auto* list = dynamic_cast<const ui::CheckListBox*>(c)) {
+            for (const auto& entry : list->Items) {
+                const std::wstring text = Wide(entry.Text);
+                fits(*c, text, Extent(w, text, DT_SINGLELINE | DT_NOPREFIX), width - px(13) - px(8), height);
+            }
+        } else if (auto* combo = dynamic_cast<const ui::ComboList*>(c)) {
+            for (const auto& entry : combo->Items) {
+                const std::wstring text = Wide(entry);
+                fits(*c, text, Extent(w, text, DT_SINGLELINE | DT_NOPREFIX), width - GetSystemMetrics(SM_CXVSCROLL) - px(6), height);
+            }
+        }
+    }
+    for (const auto& [name, text] : texts)
+        for (const RECT& picture : pictures)
+            if (RECT both{}; IntersectRect(&both, &text, &picture)) faults += form.Name() + "." + name + " runs into a picture\n";
+    return faults;
+}
+
+// Shows every form of the system in both languages, and the message boxes with the texts the
+// run asks and tells, and notes what is cut.
+TEST(Win32Fit, EveryTextIsWholeAtThisDpi) {
+    platform::Settings().SaveSetting("Veltrano", "OffArdeko\\Word", "Startordner", "C:\\Users\\Anna\\Dokumente\\Berichte");
+    std::string faults;
+    int shown = 0;
+    // Waits for the form to show, checks it and closes it.
+    const auto check = [&faults, &shown]() -> Script::Step {
+        return [&faults, &shown] {
+            ui::Form* form = ui::Form::ActiveForm();
+            HWND w = form ? gUi->WindowOf(*form) : nullptr;
+            if (!w || !IsWindowVisible(w)) return false;
+            ++shown;
+            if (gExpectedDpi) {
+                EXPECT_EQ(ui::win32::DpiOf(w), gExpectedDpi);
+            }
+            faults += CutTexts(*form);
+            form->Unload();
+            return true;
+        };
+    };
+    const std::string folder = "C:\\Users\\Anna\\Dokumente\\Berichte\\~~~ 2008";
+    for (const std::int16_t lang : {0, 1}) {
+        Module().CurrLang = lang;
+        InitProductTexts();
+        for (const auto& maker : ui::RegisteredForms()) {
+            Script script;
+            script.Then(check()).Start();
+            maker.make()->ShowModal();
+        }
+        const std::function<void()> boxes[] = {
+            [&] { MsgBoxEx("Zieldatei '" + folder + "\\Bericht.doc' ist bereits vorhanden. Überschreiben?", {"Ja", "Nein", "Abbrechen"}, true, vbQuestion, Module().ProductTitle, std::nullopt, std::nullopt, 2); },
+            [&] { MsgBoxEx("Datei 'C:\\Users\\Anna\\Dokumente\\Berichte\\Bericht.doc'\r\narchivieren in '" + folder + "'?", {"Ja", "Nein", "Abbrechen"}, false, vbQuestion, Module().ProductTitle, std::nullopt, 1); },
+            [&] { MsgBoxStd("Protokoll wirklich löschen?", vbQuestion + vbYesNo, Module().ProductTitle); },
+            [&] { MsgBoxStd("Testlauf abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert...", vbInformation, Module().ProductTitle); },
+            [&] { MsgBoxStd("Pfad zu lang für Archivierung!", vbExclamation + vbAbortRetryIgnore, Module().ProductTitle); },
+            [&] { MsgBoxStd("Abbruch?", vbCritical + vbYesNoCancel, Module().ProductTitle); },
+            [&] { MsgBoxStd("Nochmal?", vbRetryCancel, Module().ProductTitle); },
+        };
+        for (const auto& box : boxes) {
+            Script script;
+            script.Then(check()).Start();
+            box();
+        }
+    }
+    Module().CurrLang = 0;
+    EXPECT_EQ(shown, 2 * (static_cast<int>(ui::RegisteredForms().size()) + 7));
+    EXPECT_EQ(faults, "");
+}
+
+// The same at the other three scalings, each in a process of its own started for it: Wine
+// reads the prefix's DPI once per process.
+TEST(Win32Fit, AndAtTheOtherScalings) {
+    if (gExpectedDpi) GTEST_SKIP() << "a round of its own";
+    HKEY desktop = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &desktop, nullptr), ERROR_SUCCESS);
+    DWORD saved = 0, size = sizeof saved;
+    const bool had = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    for (const DWORD dpi : {120u, 144u, 192u}) {
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=Win32Fit.EveryTextIsWholeAtThisDpi --dpi=" + std::to_wstring(dpi);
+        STARTUPINFOW start{};
+        start.cb = sizeof start;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessW(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process));
+        WaitForSingleObject(process.hProcess, 120000);
+        DWORD code = 1;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        EXPECT_EQ(code, 0u) << dpi << " dpi";
+    }
+    if (had)
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved), sizeof saved);
+    else
+        RegDeleteValueW(desktop, L"LogPixels");
+    RegCloseKey(desktop);
+}
+
 }  // namespace
 }  // namespace ardeko
 
 int main(int argc, char** argv) {
     using namespace ardeko;
     ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]).rfind("--dpi=", 0) == 0) gExpectedDpi = std::stoi(argv[i] + 6);
     platform::win32::InstallWin32Ports();
     RecordingShell shell(*platform::ports().shell);
     platform::ports().shell = gShell = &shell;
