@@ -76,7 +76,7 @@ void ShowInfoDialog() {
 dlgInfo::dlgInfo() : ui::Form("dlgInfo") {
     Caption = "Info";
     Width = DesignWidth;
-    Height = 5520;
+    Height = 5640;
 
     XPForm.Move(0, 0, DesignWidth, 435);
     XPForm.Caption = "Info";
@@ -102,40 +102,40 @@ dlgInfo::dlgInfo() : ui::Form("dlgInfo") {
     imgMail.Move(240, 2040, 360, 360);
     imgMail.Picture = "Mail";
     imgMail.ToolTipText = lblAdresse.ToolTipText;
-    Image1.Move(3240, 3720, 1440, 540);
+    Image1.Move(3240, 3900, 1440, 540);
     Image1.Picture = "VeltranoLogo";
     Image1.ToolTipText = " Klicken Sie hier, um uns im Internet zu besuchen...";
-    lblKatAnforderung.Move(720, 3120, 3960, 195);
+    lblKatAnforderung.Move(720, 3240, 3960, 195);
     lblKatAnforderung.Caption = "Fordern Sie unseren kostenlosen Katalog an:";
-    urlKatalog.Move(720, 3360, 3960, 195);
+    urlKatalog.Move(720, 3480, 3960, 195);
     urlKatalog.Caption = "www.example.com/katalog";
     urlKatalog.ToolTipText = " Klicken Sie hier, um unseren Online-Katalog anzuzeigen...";
-    imgInfo.Move(240, 3120, 360, 360);
+    imgInfo.Move(240, 3240, 360, 360);
     imgInfo.Picture = "Info";
 
-    imgQuestion.Move(240, 3780, 360, 360);
+    imgQuestion.Move(240, 3960, 360, 360);
     imgQuestion.Picture = "Question";
-    Label10.Move(720, 3780, 2400, 195);
+    Label10.Move(720, 3960, 2400, 195);
     Label10.Caption = "Fragen, Probleme?";
-    Label9.Move(720, 4000, 2400, 195);
+    Label9.Move(720, 4180, 2400, 195);
     Label9.Caption = maker::SupportMail;
     Label9.ToolTipText = " Klicken Sie hier, um unserem Support eine E-Mail zu senden...";
 
-    pfWerbung.Move(5040, 600, 4560, 3960);
+    pfWerbung.Move(5040, 600, 4560, 4080);
     imgWeekly.Move(5160, 720, 1200, 900);
     lblWerbung.Move(6480, 720, 3000, 195);
     lblWerbung.WordWrap = true;
     urlAbbo.Move(6480, 1080, 3000, 195);
     urlAbbo.Caption = "Kostenloses Abo anfordern";
-    lblTools.Move(5160, 3600, 4320, 195);
-    urlToolsKatalog.Move(5160, 3840, 4320, 195);
+    lblTools.Move(5160, 3720, 4320, 195);
+    urlToolsKatalog.Move(5160, 3960, 4320, 195);
 
-    pfButtons.Move(0, 4680, DesignWidth, 840);
+    pfButtons.Move(0, 4800, DesignWidth, 840);
     // Help at the left end of the bar, OK at its right end (placed again for the English width).
-    btnHelp.Move(240, 4860, 1200, 390);
+    btnHelp.Move(240, 4980, 1200, 390);
     btnHelp.Caption = " Hilfe";
     btnHelp.ToolTipText = " Klicken Sie hier, um die Dokumentation anzuzeigen...";
-    btnDone.Move(DesignWidth - 240 - 1200, 4860, 1200, 390);
+    btnDone.Move(DesignWidth - 240 - 1200, 4980, 1200, 390);
     btnDone.Caption = "OK";
     btnDone.Tag = "OK|Zurück...|OK|Return...";
     btnDone.Default = true;

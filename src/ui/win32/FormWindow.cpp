@@ -516,7 +516,12 @@ void FormWindow::DrawButton(const Item& item, const DRAWITEMSTRUCT& draw) {
     } else {
         FillGradient(dc, inner, kButtonTop, kButtonBottom, false);
     }
-    Outline(dc, r, disabled ? RGB(0xb8, 0xc4, 0xd2) : item.hover ? kButtonHover : focused ? kButtonFocus : kButtonBorder);
+    // The button that Enter presses has a double border: the focused one, else the default.
+    const Item* focus = ItemOf(GetFocus());
+    const bool enterPresses = focused || (b->Default && !(focus && focus->kind == Kind::Button));
+    const COLORREF border = disabled ? RGB(0xb8, 0xc4, 0xd2) : item.hover ? kButtonHover : enterPresses ? kButtonFocus : kButtonBorder;
+    Outline(dc, r, border);
+    if (enterPresses && !disabled) Outline(dc, RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, border);
     if (!b->Picture.empty()) {
         RECT pic{r.left + 5, r.top + 4, r.right - 5, r.bottom - 4};
         if (pressed) OffsetRect(&pic, 1, 1);
