@@ -60,6 +60,10 @@ StandardBox::StandardBox(const platform::StyledMsgBoxRequest& request) : Form("S
 void StandardBox::Arrange() {
     Width = kWidth;
     XPForm.Move(0, 0, kWidth, kBand);
+    Line1.X1 = Line1.Left = kIconLeft;
+    Line1.X2 = kRight;
+    Line1.Y1 = Line1.Y2 = Line1.Top = 600;
+    Line1.Width = kRight - kIconLeft;
     imgIcon.Move(kIconLeft, kTop, kIcon, kIcon);
     const int left = imgIcon.Visible ? kTextLeft : kIconLeft;
     lblPrompt.Move(left, kTop, kRight - left, 0);

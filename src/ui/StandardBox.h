@@ -16,6 +16,7 @@ public:
     explicit StandardBox(const platform::StyledMsgBoxRequest& request);
 
     XPFormDecoration XPForm{*this, "XPForm"};
+    Line Line1{*this, "Line1"};
     Image imgIcon{*this, "imgIcon"};
     Label lblPrompt{*this, "lblPrompt"};
     // One per button of the set, from left to right: btn1, btn2, ...
