@@ -506,155 +506,120 @@ TEST_F(Win32Renderer, AChangeOfTheMonitorsDpiLaysTheWindowOutAgainAtTheNewScale)
 
 int gExpectedDpi = 0;  // the DPI this process was started for; 0: whatever the prefix has
 
-// The extent of `text` in the control's own font, wrapped at `width` when asked to.
-SIZE Extent(HWND w, const std::wstring& text, UINT format, int width = 0) {
-    HDC dc = GetDC(w);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
-    RECT r{0, 0, width, 0};
-    DrawTextW(dc, text.c_str(), -1, &r, format | DT_CALCRECT | DT_EXPANDTABS);
-    SelectObject(dc, old);
-    ReleaseDC(w, dc);
-    return {r.right, r.bottom};
-}
-
-RECT InForm(HWND form, HWND w) {
-    RECT r{};
-    GetWindowRect(w, &r);
-    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 // Every text of the shown form that is not whole in its control's client area (less the
-// check or option glyph, the list's check boxes, the drop-down's arrow), every label that runs
-// into a picture, every control outside the window. One line per fault.
+// check or option glyph, the list's check boxes, the drop-down's arrow, the close glyph),
+// every label that runs into a picture, every control outside the window. A line per fault.
 std::string CutTexts(const ui::Form& form) {
     HWND window = gUi->WindowOf(form);
     const int dpi = ui::win32::DpiOf(window);
     const auto px = [dpi](int at96) { return MulDiv(at96, dpi, 96); };
     RECT client{};
     GetClientRect(window, &client);
-    std::vector<RECT> pictures;
-    std::vector<std::pair<std::string, RECT>> texts;
+    std::vector<RECT> pictures, labels;
     std::string faults;
-    const auto fault = [&](const ui::Control& c, const std::string& what) {
-        faults += form.Name() + "." + c.Name() + " at " + std::to_string(dpi) + " dpi: " + what + "\n";
-    };
-    const auto fits = [&](const ui::Control& c, const std::wstring& text, SIZE need, int width, int height) {
-        if (need.cx > width || need.cy > height)
-            fault(c, "\"" + Utf8(text) + "\" needs " + std::to_string(need.cx) + "x" + std::to_string(need.cy) + ", has " +
-                         std::to_string(width) + "x" + std::to_string(height));
-    };
     for (const ui::Control* c : form.Controls()) {
         HWND w = gUi->ControlWindow(form, c->Name());
         if (!w || !IsWindowVisible(w)) continue;
-        RECT box{}, at = InForm(window, w);
+        const auto fault = [&](const std::string& what) { faults += form.Name() + "." + c->Name() + " at " + std::to_string(dpi) + " dpi: " + what + "\n"; };
+        RECT box{}, at{};
         GetClientRect(w, &box);
-        const int width = box.right, height = box.bottom;
-        if (at.left < 0 || at.right > client.right || at.top < 0 || (!dynamic_cast<const ui::ComboList*>(c) && at.bottom > client.bottom))
-            fault(*c, "outside the window");
-        const std::wstring caption = Wide(ui::DisplayText(c->State().caption));
+        GetWindowRect(w, &at);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&at), 2);
+        auto* combo = dynamic_cast<const ui::ComboList*>(c);
+        if (at.left < 0 || at.top < 0 || at.right > client.right || (!combo && at.bottom > client.bottom)) fault("outside the window");
+        std::vector<std::string> texts{ui::DisplayText(c->State().caption)};
+        int less = px(8);  // the room a button's border takes
+        UINT format = DT_SINGLELINE;
+        bool label = false;
         if (dynamic_cast<const ui::Image*>(c)) {
             pictures.push_back(at);
-        } else if (dynamic_cast<const ui::XPFormDecoration*>(c)) {
-            const int glyph = form.ControlBox ? height * 5 / 4 : 0;
-            fits(*c, caption, Extent(w, caption, DT_SINGLELINE | DT_NOPREFIX), width - glyph - px(12), height);
-        } else if (dynamic_cast<const ui::Button*>(c)) {
-            if (!caption.empty()) fits(*c, caption, Extent(w, caption, DT_SINGLELINE | DT_NOPREFIX), width - px(8), height);
+        } else if (dynamic_cast<const ui::CheckListBox*>(c)) {
+            texts = c->State().items, less = px(21);
+        } else if (combo) {
+            texts = combo->Items, less = GetSystemMetrics(SM_CXVSCROLL) + px(6);
         } else if (dynamic_cast<const ui::CheckBox*>(c) || dynamic_cast<const ui::OptionButton*>(c)) {
-            fits(*c, caption, Extent(w, caption, DT_WORDBREAK | DT_NOPREFIX, width - px(18)), width - px(18), height);
+            less = px(18), format = DT_WORDBREAK;
         } else if (dynamic_cast<const ui::Frame*>(c)) {
-            if (c->TypeName() == "XPFrame") fits(*c, caption, Extent(w, caption, DT_SINGLELINE | DT_NOPREFIX), width - px(16), height);
-        } else if (auto* label = dynamic_cast<const ui::CaptionControl*>(c)) {
-            const std::wstring shown = Wide(Text(w));
-            if (shown.empty()) continue;
-            const bool wraps = dynamic_cast<const ui::LinkLabel*>(c) || (dynamic_cast<const ui::Label*>(c) && static_cast<const ui::Label*>(c)->WordWrap);
-            const UINT prefix = label->AccessKeys() ? 0 : DT_NOPREFIX;
-            const SIZE need = Extent(w, shown, (wraps ? DT_WORDBREAK : 0) | prefix, width);
-            fits(*c, shown, need, width, height);
-            texts.push_back({c->Name(), RECT{at.left, at.top, at.left + need.cx, at.top + need.cy}});
-        } else if (auto* list = dynamic_cast<const ui::CheckListBox*>(c)) {
-            for (const auto& entry : list->Items) {
-                const std::wstring text = Wide(entry.Text);
-                fits(*c, text, Extent(w, text, DT_SINGLELINE | DT_NOPREFIX), width - px(13) - px(8), height);
-            }
-        } else if (auto* combo = dynamic_cast<const ui::ComboList*>(c)) {
-            for (const auto& entry : combo->Items) {
-                const std::wstring text = Wide(entry);
-                fits(*c, text, Extent(w, text, DT_SINGLELINE | DT_NOPREFIX), width - GetSystemMetrics(SM_CXVSCROLL) - px(6), height);
-            }
+            if (c->TypeName() != "XPFrame") texts.clear();
+            less = px(16);
+        } else if (dynamic_cast<const ui::XPFormDecoration*>(c)) {
+            less = px(12) + (form.ControlBox ? box.bottom * 5 / 4 : 0);
+        } else if (!dynamic_cast<const ui::Button*>(c)) {
+            auto* l = dynamic_cast<const ui::Label*>(c);
+            label = true, less = 0, format = dynamic_cast<const ui::LinkLabel*>(c) || (l && l->WordWrap) ? DT_WORDBREAK : 0;
+        }
+        for (const std::string& text : texts) {
+            if (text.empty()) continue;
+            const std::wstring wide = Wide(text);
+            HDC dc = GetDC(w);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
+            RECT need{0, 0, box.right - less, 0};
+            DrawTextW(dc, wide.c_str(), -1, &need, format | DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+            SelectObject(dc, old);
+            ReleaseDC(w, dc);
+            if (need.right > box.right - less || need.bottom > box.bottom)
+                fault("\"" + text + "\" needs " + std::to_string(need.right) + "x" + std::to_string(need.bottom) + ", has " +
+                      std::to_string(box.right - less) + "x" + std::to_string(box.bottom));
+            if (label) labels.push_back(RECT{at.left, at.top, at.left + need.right, at.top + need.bottom});
         }
     }
-    for (const auto& [name, text] : texts)
+    for (const RECT& text : labels)
         for (const RECT& picture : pictures)
-            if (RECT both{}; IntersectRect(&both, &text, &picture)) faults += form.Name() + "." + name + " runs into a picture\n";
+            if (RECT both{}; IntersectRect(&both, &text, &picture)) faults += form.Name() + ": a label runs into a picture\n";
     return faults;
 }
 
-// Shows every form of the system in both languages, and the message boxes with the texts the
-// run asks and tells, and notes what is cut.
+// Every form of the system in both languages, and the message boxes with texts the run shows.
 TEST(Win32Fit, EveryTextIsWholeAtThisDpi) {
     platform::Settings().SaveSetting("Veltrano", "OffArdeko\\Word", "Startordner", "C:\\Users\\Anna\\Dokumente\\Berichte");
     std::string faults;
     int shown = 0;
-    // Waits for the form to show, checks it and closes it.
-    const auto check = [&faults, &shown]() -> Script::Step {
-        return [&faults, &shown] {
-            ui::Form* form = ui::Form::ActiveForm();
-            HWND w = form ? gUi->WindowOf(*form) : nullptr;
-            if (!w || !IsWindowVisible(w)) return false;
-            ++shown;
-            if (gExpectedDpi) {
-                EXPECT_EQ(ui::win32::DpiOf(w), gExpectedDpi);
-            }
-            faults += CutTexts(*form);
-            form->Unload();
-            return true;
-        };
-    };
     const std::string folder = "C:\\Users\\Anna\\Dokumente\\Berichte\\~~~ 2008";
+    const std::function<void()> boxes[] = {
+        [&] { MsgBoxEx("Zieldatei '" + folder + "\\Bericht.doc' ist bereits vorhanden. Überschreiben?", {"Ja", "Nein", "Abbrechen"}, true, vbQuestion, Module().ProductTitle); },
+        [&] { MsgBoxEx("Datei 'C:\\Users\\Anna\\Dokumente\\Berichte\\Bericht.doc'\r\narchivieren in '" + folder + "'?", {"Ja", "Nein", "Abbrechen"}, false, vbQuestion, Module().ProductTitle); },
+        [&] { MsgBoxStd("Protokoll wirklich löschen?", vbQuestion + vbYesNoCancel, Module().ProductTitle); },
+        [&] { MsgBoxStd("Pfad zu lang für Archivierung!", vbExclamation + vbAbortRetryIgnore, Module().ProductTitle); },
+    };
     for (const std::int16_t lang : {0, 1}) {
         Module().CurrLang = lang;
         InitProductTexts();
-        for (const auto& maker : ui::RegisteredForms()) {
+        std::vector<std::function<void()>> shows(std::begin(boxes), std::end(boxes));
+        for (const auto& maker : ui::RegisteredForms()) shows.push_back([&maker] { maker.make()->ShowModal(); });
+        for (const auto& show : shows) {
             Script script;
-            script.Then(check()).Start();
-            maker.make()->ShowModal();
-        }
-        const std::function<void()> boxes[] = {
-            [&] { MsgBoxEx("Zieldatei '" + folder + "\\Bericht.doc' ist bereits vorhanden. Überschreiben?", {"Ja", "Nein", "Abbrechen"}, true, vbQuestion, Module().ProductTitle, std::nullopt, std::nullopt, 2); },
-            [&] { MsgBoxEx("Datei 'C:\\Users\\Anna\\Dokumente\\Berichte\\Bericht.doc'\r\narchivieren in '" + folder + "'?", {"Ja", "Nein", "Abbrechen"}, false, vbQuestion, Module().ProductTitle, std::nullopt, 1); },
-            [&] { MsgBoxStd("Protokoll wirklich löschen?", vbQuestion + vbYesNo, Module().ProductTitle); },
-            [&] { MsgBoxStd("Testlauf abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert...", vbInformation, Module().ProductTitle); },
-            [&] { MsgBoxStd("Pfad zu lang für Archivierung!", vbExclamation + vbAbortRetryIgnore, Module().ProductTitle); },
-            [&] { MsgBoxStd("Abbruch?", vbCritical + vbYesNoCancel, Module().ProductTitle); },
-            [&] { MsgBoxStd("Nochmal?", vbRetryCancel, Module().ProductTitle); },
-        };
-        for (const auto& box : boxes) {
-            Script script;
-            script.Then(check()).Start();
-            box();
+            script.Then([&] {
+                ui::Form* form = ui::Form::ActiveForm();
+                HWND w = form ? gUi->WindowOf(*form) : nullptr;
+                if (!w || !IsWindowVisible(w)) return false;
+                EXPECT_EQ(ui::win32::DpiOf(w), gExpectedDpi ? gExpectedDpi : ui::win32::DpiOf(nullptr));
+                faults += CutTexts(*form);
+                ++shown;
+                form->Unload();
+                return true;
+            });
+            script.Start();
+            show();
         }
     }
     Module().CurrLang = 0;
-    EXPECT_EQ(shown, 2 * (static_cast<int>(ui::RegisteredForms().size()) + 7));
+    EXPECT_EQ(shown, 2 * static_cast<int>(std::size(boxes) + ui::RegisteredForms().size()));
     EXPECT_EQ(faults, "");
 }
 
-// The same at the other three scalings, each in a process of its own started for it: Wine
-// reads the prefix's DPI once per process.
+// The same at the other scalings, each in a process of its own: Wine reads the prefix's DPI
+// once per process.
 TEST(Win32Fit, AndAtTheOtherScalings) {
     if (gExpectedDpi) GTEST_SKIP() << "a round of its own";
     HKEY desktop = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &desktop, nullptr), ERROR_SUCCESS);
-    DWORD saved = 0, size = sizeof saved;
-    const bool had = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    for (const DWORD dpi : {120u, 144u, 192u}) {
+    for (const DWORD dpi : {120u, 144u, 192u, 96u}) {  // back to the prefix's usual scaling last
         RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        if (dpi == 96) break;
         std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=Win32Fit.EveryTextIsWholeAtThisDpi --dpi=" + std::to_wstring(dpi);
-        STARTUPINFOW start{};
-        start.cb = sizeof start;
+        STARTUPINFOW start{sizeof start};
         PROCESS_INFORMATION process{};
         ASSERT_TRUE(CreateProcessW(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process));
         WaitForSingleObject(process.hProcess, 120000);
@@ -664,10 +629,6 @@ TEST(Win32Fit, AndAtTheOtherScalings) {
         CloseHandle(process.hProcess);
         EXPECT_EQ(code, 0u) << dpi << " dpi";
     }
-    if (had)
-        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved), sizeof saved);
-    else
-        RegDeleteValueW(desktop, L"LogPixels");
     RegCloseKey(desktop);
 }
 
