@@ -390,6 +390,7 @@ TEST_F(Win32Renderer, MessageDialogAnswersEscapeEnterTheCheckBoxTheCloseBoxAndAD
         std::string shown;
         Script script;
         script.When([] { return ShownForm<frmMsgBoxEx>() != nullptr; }, [&] {
+            EXPECT_EQ(GetFocus(), Ctl("btn1")) << "the focus starts on the default button";
             shown = Text(ActiveWindow()) + ": ";
             for (const char* b : {"btn1", "btn2", "btn3", "btnHelp", "cbDontShow"})
                 shown += IsWindowVisible(Ctl(b)) ? Text(b) + "|" : "";
@@ -475,6 +476,11 @@ TEST_F(Win32Renderer, TheTitleBandIsTheTitleBarWithACloseGlyphThatOnlyBoxesWithA
     Script okOnly;
     okOnly.Then(AnswerBox(shown, &ClickCloseGlyph)).Start();
     EXPECT_EQ(MsgBoxStd("!", vbOKOnly, std::string("T")), vbOK);
+    // The message dialog without a cancel button: Escape acts as its close box.
+    Script escape;
+    escape.When([] { return ShownForm<frmMsgBoxEx>() != nullptr; }, [] { Key(GetFocus(), VK_ESCAPE); }).Start();
+    MsgBoxEx("?", {"Ja", "Nein"}, false);
+    EXPECT_TRUE(escape.Done());
 }
 
 TEST_F(Win32Renderer, AChangeOfTheMonitorsDpiLaysTheWindowOutAgainAtTheNewScale) {
