@@ -11,6 +11,7 @@
 #include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Translate.h"
+#include "ui/FormCatalogue.h"
 
 namespace ardeko {
 
@@ -75,64 +76,66 @@ void ShowInfoDialog() {
 dlgInfo::dlgInfo() : ui::Form("dlgInfo") {
     Caption = "Info";
     Width = DesignWidth;
-    Height = 5520;
+    Height = 5640;
 
     XPForm.Move(0, 0, DesignWidth, 435);
     XPForm.Caption = "Info";
 
-    lblProdukt.Move(240, 600, 3000, 285);
+    // The left half holds everything the English dialog shows; the logo stands beside the
+    // short support lines, clear of the longer lines above them.
+    lblProdukt.Move(240, 600, 4440, 285);
     lblProdukt.FontSize = 10;
     lblProdukt.Caption = "Archivierungs-Assistent v3.00";
     lblProdukt.ToolTipText = " Klicken Sie hier, um die Produktseite im Online-Katalog anzuzeigen...";
-    lblCR.Move(240, 900, 4200, 225);
-    lblProg1.Move(240, 1260, 4200, 195);
+    lblCR.Move(240, 900, 4440, 225);
+    lblProg1.Move(240, 1260, 4440, 195);
     lblProg1.Caption = "Programmierung && Dokumentation";
-    Label2.Move(240, 1470, 4200, 195);
+    Label2.Move(240, 1470, 4440, 195);
     Label2.Caption = "Das Entwicklerteam von Veltrano Publishing";
 
-    lblTTD.Move(240, 1800, 4200, 195);
+    lblTTD.Move(240, 1800, 4440, 195);
     lblTTD.Caption = "Tipps, Tools && Downloads:";
-    lblAdresse.Move(720, 2040, 3600, 975);
+    lblAdresse.Move(720, 2040, 3960, 975);
     lblAdresse.Caption = "Veltrano Publishing\r\nBeispielweg 1\r\n00000 Musterstadt\r\nTel. (0000) 00 00 00\r\n" +
                          std::string(maker::SupportMail);
     lblAdresse.ToolTipText = " Klicken Sie hier, um uns eine E-Mail zu senden...";
     imgMail.Move(240, 2040, 360, 360);
     imgMail.Picture = "Mail";
     imgMail.ToolTipText = lblAdresse.ToolTipText;
-    lblKatAnforderung.Move(720, 3120, 3600, 195);
-    lblKatAnforderung.Caption = "Fordern Sie unseren kostenlosen Katalog an:";
-    urlKatalog.Move(720, 3360, 3600, 195);
-    urlKatalog.Caption = "www.example.com/katalog";
-    urlKatalog.ToolTipText = " Klicken Sie hier, um unseren Online-Katalog anzuzeigen...";
-    Image1.Move(3360, 600, 1080, 600);
+    Image1.Move(3240, 3900, 1440, 540);
     Image1.Picture = "VeltranoLogo";
     Image1.ToolTipText = " Klicken Sie hier, um uns im Internet zu besuchen...";
-    imgInfo.Move(240, 3120, 360, 360);
+    lblKatAnforderung.Move(720, 3240, 3960, 195);
+    lblKatAnforderung.Caption = "Fordern Sie unseren kostenlosen Katalog an:";
+    urlKatalog.Move(720, 3480, 3960, 195);
+    urlKatalog.Caption = "www.example.com/katalog";
+    urlKatalog.ToolTipText = " Klicken Sie hier, um unseren Online-Katalog anzuzeigen...";
+    imgInfo.Move(240, 3240, 360, 360);
     imgInfo.Picture = "Info";
 
-    imgQuestion.Move(240, 3780, 360, 360);
+    imgQuestion.Move(240, 3960, 360, 360);
     imgQuestion.Picture = "Question";
-    Label10.Move(720, 3780, 3600, 195);
+    Label10.Move(720, 3960, 2400, 195);
     Label10.Caption = "Fragen, Probleme?";
-    Label9.Move(720, 4000, 3600, 195);
+    Label9.Move(720, 4180, 2400, 195);
     Label9.Caption = maker::SupportMail;
     Label9.ToolTipText = " Klicken Sie hier, um unserem Support eine E-Mail zu senden...";
 
-    pfWerbung.Move(4740, 600, 4260, 3960);
-    imgWeekly.Move(4860, 720, 1200, 900);
-    lblWerbung.Move(6180, 720, 2700, 195);
+    pfWerbung.Move(5040, 600, 4560, 4080);
+    imgWeekly.Move(5160, 720, 1200, 900);
+    lblWerbung.Move(6480, 720, 3000, 195);
     lblWerbung.WordWrap = true;
-    urlAbbo.Move(6180, 1080, 2700, 195);
+    urlAbbo.Move(6480, 1080, 3000, 195);
     urlAbbo.Caption = "Kostenloses Abo anfordern";
-    lblTools.Move(4860, 3600, 4020, 195);
-    urlToolsKatalog.Move(4860, 3840, 4020, 195);
+    lblTools.Move(5160, 3720, 4320, 195);
+    urlToolsKatalog.Move(5160, 3960, 4320, 195);
 
-    pfButtons.Move(0, 4680, DesignWidth, 840);
-    // Both buttons stay inside the left half, which is all the English dialog shows.
-    btnHelp.Move(240, 4860, 1200, 390);
+    pfButtons.Move(0, 4800, DesignWidth, 840);
+    // Help at the left end of the bar, OK at its right end (placed again for the English width).
+    btnHelp.Move(240, 4980, 1200, 390);
     btnHelp.Caption = " Hilfe";
     btnHelp.ToolTipText = " Klicken Sie hier, um die Dokumentation anzuzeigen...";
-    btnDone.Move(3240, 4860, 1200, 390);
+    btnDone.Move(DesignWidth - 240 - 1200, 4980, 1200, 390);
     btnDone.Caption = "OK";
     btnDone.Tag = "OK|Zurück...|OK|Return...";
     btnDone.Default = true;
@@ -223,12 +226,35 @@ void dlgInfo::showEnglish() {
     });
     Guarded([&] { btnHelp.Caption = "Help"; });
     // Only the left half remains; the advertising panel lies outside the window.
-    Guarded([&] { Width = Width / 2; });
+    Guarded([&] {
+        Width = Width / 2;
+        pfWerbung.Visible = false;
+        XPForm.Width = pfButtons.Width = Width;
+        btnDone.Left = Width - 240 - btnDone.Width;
+    });
+    // No gaps where the hidden rows were: the contact block takes the heading's place, the
+    // support lines the catalogue's, and the window ends below them.
+    Guarded([&] {
+        const int heading = lblAdresse.Top - lblTTD.Top;
+        for (ui::Control* c : {static_cast<ui::Control*>(&lblAdresse), static_cast<ui::Control*>(&imgMail)})
+            c->Top -= heading;
+        const int rows = heading + imgQuestion.Top - lblKatAnforderung.Top;
+        for (ui::Control* c : {static_cast<ui::Control*>(&imgQuestion), static_cast<ui::Control*>(&Label10),
+                               static_cast<ui::Control*>(&Label9), static_cast<ui::Control*>(&Image1),
+                               static_cast<ui::Control*>(&pfButtons),
+                               static_cast<ui::Control*>(&btnHelp), static_cast<ui::Control*>(&btnDone)})
+            c->Top -= rows;
+        Height -= rows;
+    });
     // The tooltips exist in German only.
     for (ui::Control* c : Controls())
         Guarded([&] {
             if (c->HasToolTip()) c->ToolTipText.clear();
         });
 }
+
+namespace {
+const ui::RegisterForm registered{"dlgInfo", [] { return std::make_unique<dlgInfo>(); }};
+}  // namespace
 
 }  // namespace ardeko

@@ -20,7 +20,7 @@ public:
     dlgInfo();
 
     // Design width; the English dialog shows only the left half.
-    static constexpr int DesignWidth = 9240;
+    static constexpr int DesignWidth = 9840;
 
     ui::XPFormDecoration XPForm{*this, "XPForm"};
     ui::LinkLabel lblProdukt{*this, "lblProdukt"};

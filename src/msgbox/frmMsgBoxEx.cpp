@@ -6,6 +6,7 @@
 #include "platform/Ports.h"
 #include "support/Module.h"
 #include "support/Translate.h"
+#include "ui/FormCatalogue.h"
 
 namespace ardeko {
 
@@ -159,5 +160,9 @@ void frmMsgBoxEx::btnHelp_Click() {
     } catch (...) {
     }
 }
+
+namespace {
+const ui::RegisterForm registered{"frmMsgBoxEx", [] { return std::make_unique<frmMsgBoxEx>(); }};
+}  // namespace
 
 }  // namespace ardeko

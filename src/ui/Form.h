@@ -18,7 +18,7 @@
 //   widget that reports back the state it was just given raises nothing.
 // - Closing: set Form::Unloaded while the form is shown; it is called once the form has been
 //   unloaded (by its own code, e.g. a "Schließen" button), which is when the modal loop ends.
-//   The window frame's close box calls Form::Unload().
+//   The window frame's close box calls Form::Unload(); a form without ControlBox has none.
 // - Owner(): the form that was active when this one was shown modally (null for the first);
 //   parent the window to it. Form::ActiveForm() is the owner for message boxes and the
 //   folder-browse dialog.
@@ -259,6 +259,7 @@ struct FormState {
     std::string caption;
     int width = 0, height = 0;
     int mousePointer = MousePointerDefault;
+    bool controlBox = true;
     bool operator==(const FormState&) const = default;
 };
 
@@ -274,6 +275,8 @@ public:
     std::string Tag;
     int Width = 0, Height = 0;  // client area
     int MousePointer = MousePointerDefault;
+    // Whether the window has a close box; without one it closes only through its own buttons.
+    bool ControlBox = true;
     std::string FontName = "Tahoma";
     int FontSize = 8;  // points
 
@@ -296,7 +299,7 @@ public:
     // Called after every unload, for the renderer that shows the form.
     std::function<void()> Unloaded;
 
-    FormState State() const { return {Caption, Width, Height, MousePointer}; }
+    FormState State() const { return {Caption, Width, Height, MousePointer, ControlBox}; }
 
     int TextWidth(const std::string& text) const;
     int TextHeight(const std::string& text, int width) const;

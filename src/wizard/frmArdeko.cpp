@@ -11,6 +11,7 @@
 #include "support/Guard.h"
 #include "support/Module.h"
 #include "support/Translate.h"
+#include "ui/FormCatalogue.h"
 #include "wizard/FolderChoice.h"
 
 namespace ardeko {
@@ -66,12 +67,13 @@ frmArdeko::frmArdeko() : ui::Form("frmArdeko") {
     clMonth.Move(6900, 1950, 1800, 315);
     clYear.Move(8850, 1950, 1200, 315);
     frDateOptions.Move(4500, 2520, 6330, 780);
-    obCreated.Move(4650, 2850, 1800, 300);
-    obEdited.Move(6500, 2850, 2100, 300);
-    obAccessed.Move(8650, 2850, 2100, 300);
+    // Room between the options, whose texts differ in length.
+    obCreated.Move(4650, 2850, 1650, 300);
+    obEdited.Move(6450, 2850, 2200, 300);
+    obAccessed.Move(8750, 2850, 2000, 300);
     frFolderOptions.Move(4500, 3390, 6330, 1260);
     obYear.Move(4650, 3720, 2000, 300);
-    obYearMonth.Move(6700, 3720, 4000, 600);
+    obYearMonth.Move(6700, 3720, 4050, 600);
     lblStatus.Move(150, 4800, 10680, 255);
     cbTest.Move(8100, 5220, 1500, 300);
     imgLogo.Move(150, 5550, 1800, 600);
@@ -130,9 +132,10 @@ void frmArdeko::SetDesignState() {
     btnChooseSource.ToolTipText = " Startordner auf Festplatte wählen...";
     cbSubDirs.Caption = "Unterordner einbeziehen";
     cbSubDirs.Value = false;
+    // The folder names keep together on one line: no-break spaces inside the quotes.
     lblInfo.Caption =
-        "Die Archivierung erfolgt in entsprechend benannten Ordnern (z.B. '~~~ 2008', '~~~ 06 Juni') im oben "
-        "gewählten Startordner...";
+        "Die Archivierung erfolgt in entsprechend benannten Ordnern (z.B. '~~~\u00a02008', '~~~\u00a006\u00a0Juni') im "
+        "oben gewählten Startordner...";
     frFileTypes.Caption = "Zu archivierende Dateitypen:";
     lstFileTypes.Items.clear();
     lstFileTypes.ListIndex = -1;
@@ -281,5 +284,9 @@ bool frmArdeko::FileTypeTicked(int index) {
 void frmArdeko::SetBusyPointer(bool busy) {
     MousePointer = busy ? ui::MousePointerArrowHourglass : ui::MousePointerDefault;
 }
+
+namespace {
+const ui::RegisterForm registered{"frmArdeko", [] { return std::make_unique<frmArdeko>(); }};
+}  // namespace
 
 }  // namespace ardeko

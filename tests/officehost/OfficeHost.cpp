@@ -384,7 +384,7 @@ struct Search {
 BOOL CALLBACK Visit(HWND w, LPARAM lp) {
     auto* s = reinterpret_cast<Search*>(lp);
     const std::wstring name = ClassName(w);
-    const bool dialog = name == ui::win32::FormClassName || name == ui::win32::StyledBoxClassName || name == L"#32770";
+    const bool dialog = name == ui::win32::FormClassName || name == L"#32770";
     if (dialog && !s->handled->count(w) && IsWindowVisible(w) && IsWindowEnabled(w)) s->found = w;
     return !s->found;
 }

@@ -211,10 +211,10 @@ TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
     const RibbonCase cases[] = {
         {std::nullopt, "btnAARun", "CopyToFolder", "Archivierungs- Assistent", "Archivierungs-Assistent aufrufen", deSuper, "ArdekoForm"},
         // No manual lies beside the test's copy of the library: Help shows the notice instead.
-        {0, "btnAAHelp", "", "Hilfe", "Hilfe zum Add-In anzeigen", std::nullopt, "ArdekoMsgBox"},
+        {0, "btnAAHelp", "", "Hilfe", "Hilfe zum Add-In anzeigen", std::nullopt, "ArdekoForm"},  // the notice, a form of its own
         {0, "btnAAInfo", "", "Info", "Infos zum Add-In anzeigen", std::nullopt, "ArdekoForm"},
         {1, "btnAARun", "CopyToFolder", "Invoke Archiving Wizard", "Invoke Archiving Wizard", enSuper, "ArdekoForm"},
-        {1, "btnAAHelp", "", "Help", "Show help for this add in", std::nullopt, "ArdekoMsgBox"},
+        {1, "btnAAHelp", "", "Help", "Show help for this add in", std::nullopt, "ArdekoForm"},  // the notice, a form of its own
         {2, "btnAAInfo", "", "About", "Show infos for this add in", std::nullopt, "ArdekoForm"},
         {0, "BTNAARUN", "", "", std::nullopt, std::nullopt, ""},
         {1, "btnaainfo", "", "", std::nullopt, std::nullopt, ""},

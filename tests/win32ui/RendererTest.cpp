@@ -30,6 +30,8 @@
 #include "support/Module.h"
 #include "testkit/FakeOfficeHost.h"
 #include "ui/Form.h"
+#include "ui/FormCatalogue.h"
+#include "ui/StandardBox.h"
 #include "ui/win32/Win32Ui.h"
 #include "wizard/frmArdeko.h"
 #include "win32/ScratchFolder.h"
@@ -165,7 +167,7 @@ bool Ticked(const char* name) { return SendMessageW(Ctl(name), BM_GETCHECK, 0, 0
 
 using Answer = std::function<void(HWND box)>;
 Answer Press(WPARAM key) { return [key](HWND) { Key(GetFocus(), key); }; }
-Answer ClickButton(int id) { return [id](HWND box) { Click(GetDlgItem(box, 1000 + id)); }; }
+Answer ClickButton(int n) { return [n](HWND) { Click(("btn" + std::to_string(n)).c_str()); }; }
 
 // A click on a list entry, where the user clicks it.
 void ClickEntry(HWND list, int row) {
@@ -179,11 +181,11 @@ void ClickEntry(HWND list, int row) {
 // Waits for the styled message box, notes its prompt and its buttons' captions, answers it.
 Script::Step AnswerBox(std::string& shown, Answer answer) {
     return [&shown, answer] {
-        HWND box = Shown(ui::win32::StyledBoxClassName);
+        auto* box = ShownForm<ui::StandardBox>();
         if (!box) return false;
-        shown = Text(GetDlgItem(box, 999)) + " |";
-        for (int id = 1001; HWND b = GetDlgItem(box, id); ++id) shown += Text(b) + "|";
-        answer(box);
+        shown = ui::DisplayText(Text("lblPrompt")) + " |";
+        for (const auto& b : box->Buttons) shown += Text(b->Name().c_str()) + "|";
+        answer(ActiveWindow());
         return true;
     };
 }
@@ -388,6 +390,7 @@ TEST_F(Win32Renderer, MessageDialogAnswersEscapeEnterTheCheckBoxTheCloseBoxAndAD
         std::string shown;
         Script script;
         script.When([] { return ShownForm<frmMsgBoxEx>() != nullptr; }, [&] {
+            EXPECT_EQ(GetFocus(), Ctl("btn1")) << "the focus starts on the default button";
             shown = Text(ActiveWindow()) + ": ";
             for (const char* b : {"btn1", "btn2", "btn3", "btnHelp", "cbDontShow"})
                 shown += IsWindowVisible(Ctl(b)) ? Text(b) + "|" : "";
@@ -420,12 +423,229 @@ TEST_F(Win32Renderer, StandardMessageBoxShowsGermanCaptionsAndAnswersKeysAndTheC
     }
 }
 
+
+// Where the band's middle row meets `fromRight` pixels left of its right end: what the window
+// says is there, and whether its system menu offers Close.
+LRESULT BandHit(int fromRight) {
+    RECT band{};
+    GetWindowRect(Ctl("XPForm"), &band);
+    return SendMessageW(ActiveWindow(), WM_NCHITTEST, 0, MAKELPARAM(band.right - fromRight, (band.top + band.bottom) / 2));
+}
+bool CloseInMenu() {
+    return !(GetMenuState(GetSystemMenu(ActiveWindow(), FALSE), SC_CLOSE, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+}
+// A click on the close glyph at the band's right end.
+void ClickCloseGlyph(HWND) {
+    RECT band{};
+    GetWindowRect(Ctl("XPForm"), &band);
+    POINT p{band.right - 4, band.top + 4};
+    ScreenToClient(ActiveWindow(), &p);
+    PostMessageW(ActiveWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    PostMessageW(ActiveWindow(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+}
+
+TEST_F(Win32Renderer, TheTitleBandIsTheTitleBarWithACloseGlyphThatOnlyBoxesWithAWayOutHave) {
+    Script script;
+    script.When(WizardShown, [] {
+        HWND w = ActiveWindow();
+        const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+        EXPECT_NE(style & WS_CAPTION, WS_CAPTION);  // no system caption above the band
+        EXPECT_TRUE(style & WS_SYSMENU);
+        EXPECT_EQ(Text(w), ui::DisplayText(Model<ui::XPFormDecoration>("XPForm").Caption));  // taskbar, Alt+Tab
+        EXPECT_EQ(BandHit(200), HTCAPTION);  // dragging the band moves the window
+        EXPECT_EQ(BandHit(4), HTCLIENT);     // the close glyph
+        EXPECT_TRUE(CloseInMenu());
+        ClickCloseGlyph(w);
+    });
+    RunWizard(script);
+
+    // Yes/No demands a choice: no glyph, no Close in the menu, the close box and Escape do
+    // nothing. A single OK has the glyph, which answers OK.
+    std::string shown;
+    Script yesNo;
+    yesNo.When([] { return ShownForm<ui::StandardBox>() != nullptr; }, [] {
+             EXPECT_EQ(BandHit(4), HTCAPTION);
+             EXPECT_FALSE(CloseInMenu());
+             CloseBox(ActiveWindow());
+             Key(GetFocus(), VK_ESCAPE);
+         })
+        .Then(AnswerBox(shown, ClickButton(2)))
+        .Start();
+    EXPECT_EQ(MsgBoxStd("?", vbYesNo, std::string("T")), vbNo);
+    EXPECT_EQ(shown, "? |&Ja|&Nein|");
+    Script okOnly;
+    okOnly.Then(AnswerBox(shown, &ClickCloseGlyph)).Start();
+    EXPECT_EQ(MsgBoxStd("!", vbOKOnly, std::string("T")), vbOK);
+    // The message dialog without a cancel button: Escape acts as its close box.
+    Script escape;
+    escape.When([] { return ShownForm<frmMsgBoxEx>() != nullptr; }, [] { Key(GetFocus(), VK_ESCAPE); }).Start();
+    MsgBoxEx("?", {"Ja", "Nein"}, false);
+    EXPECT_TRUE(escape.Done());
+}
+
+TEST_F(Win32Renderer, AChangeOfTheMonitorsDpiLaysTheWindowOutAgainAtTheNewScale) {
+    Script script;
+    script.When(WizardShown, [] {
+        HWND w = ActiveWindow();
+        const int dpi = ui::win32::DpiOf(w);
+        const auto widths = [w] {
+            RECT frame{}, button{};
+            GetClientRect(w, &frame);
+            GetClientRect(Ctl("btnCancel"), &button);
+            return std::make_pair(frame.right, button.right);
+        };
+        const auto before = widths();
+        for (const int to : {dpi * 3 / 2, dpi}) {
+            RECT suggested{};
+            GetWindowRect(w, &suggested);
+            SendMessageW(w, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+            const auto after = widths();
+            EXPECT_NEAR(after.first, before.first * to / dpi, 2) << to;
+            EXPECT_NEAR(after.second, before.second * to / dpi, 2) << to;
+        }
+        Click("btnCancel");
+    });
+    RunWizard(script);
+}
+
+// --- every text whole ------------------------------------------------------------------------
+
+int gExpectedDpi = 0;  // the DPI this process was started for; 0: whatever the prefix has
+
+// Every text of the shown form that is not whole in its control's client area (less the
+// check or option glyph, the list's check boxes, the drop-down's arrow, the close glyph),
+// every label that runs into a picture, every control outside the window. A line per fault.
+std::string CutTexts(const ui::Form& form) {
+    HWND window = gUi->WindowOf(form);
+    const int dpi = ui::win32::DpiOf(window);
+    const auto px = [dpi](int at96) { return MulDiv(at96, dpi, 96); };
+    RECT client{};
+    GetClientRect(window, &client);
+    std::vector<RECT> pictures, labels;
+    std::string faults;
+    for (const ui::Control* c : form.Controls()) {
+        HWND w = gUi->ControlWindow(form, c->Name());
+        if (!w || !IsWindowVisible(w)) continue;
+        const auto fault = [&](const std::string& what) { faults += form.Name() + "." + c->Name() + " at " + std::to_string(dpi) + " dpi: " + what + "\n"; };
+        RECT box{}, at{};
+        GetClientRect(w, &box);
+        GetWindowRect(w, &at);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&at), 2);
+        auto* combo = dynamic_cast<const ui::ComboList*>(c);
+        if (at.left < 0 || at.top < 0 || at.right > client.right || (!combo && at.bottom > client.bottom)) fault("outside the window");
+        std::vector<std::string> texts{ui::DisplayText(c->State().caption)};
+        int less = px(8);  // the room a button's border takes
+        UINT format = DT_SINGLELINE;
+        bool label = false;
+        if (dynamic_cast<const ui::Image*>(c)) {
+            pictures.push_back(at);
+        } else if (dynamic_cast<const ui::CheckListBox*>(c)) {
+            texts = c->State().items, less = px(21);
+        } else if (combo) {
+            texts = combo->Items, less = GetSystemMetrics(SM_CXVSCROLL) + px(6);
+        } else if (dynamic_cast<const ui::CheckBox*>(c) || dynamic_cast<const ui::OptionButton*>(c)) {
+            less = px(18), format = DT_WORDBREAK;
+        } else if (dynamic_cast<const ui::Frame*>(c)) {
+            if (c->TypeName() != "XPFrame") texts.clear();
+            less = px(16);
+        } else if (dynamic_cast<const ui::XPFormDecoration*>(c)) {
+            less = px(12) + (form.ControlBox ? box.bottom * 5 / 4 : 0);
+        } else if (!dynamic_cast<const ui::Button*>(c)) {
+            auto* l = dynamic_cast<const ui::Label*>(c);
+            label = true, less = 0, format = dynamic_cast<const ui::LinkLabel*>(c) || (l && l->WordWrap) ? DT_WORDBREAK : 0;
+        }
+        for (const std::string& text : texts) {
+            if (text.empty()) continue;
+            const std::wstring wide = Wide(text);
+            HDC dc = GetDC(w);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
+            RECT need{0, 0, box.right - less, 0};
+            DrawTextW(dc, wide.c_str(), -1, &need, format | DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+            SelectObject(dc, old);
+            ReleaseDC(w, dc);
+            if (need.right > box.right - less || need.bottom > box.bottom)
+                fault("\"" + text + "\" needs " + std::to_string(need.right) + "x" + std::to_string(need.bottom) + ", has " +
+                      std::to_string(box.right - less) + "x" + std::to_string(box.bottom));
+            if (label) labels.push_back(RECT{at.left, at.top, at.left + need.right, at.top + need.bottom});
+        }
+    }
+    for (const RECT& text : labels)
+        for (const RECT& picture : pictures)
+            if (RECT both{}; IntersectRect(&both, &text, &picture)) faults += form.Name() + ": a label runs into a picture\n";
+    return faults;
+}
+
+// Every form of the system in both languages, and the message boxes with texts the run shows.
+TEST(Win32Fit, EveryTextIsWholeAtThisDpi) {
+    platform::Settings().SaveSetting("Veltrano", "OffArdeko\\Word", "Startordner", "C:\\Users\\Anna\\Dokumente\\Berichte");
+    std::string faults;
+    int shown = 0;
+    const std::string folder = "C:\\Users\\Anna\\Dokumente\\Berichte\\~~~ 2008";
+    const std::function<void()> boxes[] = {
+        [&] { MsgBoxEx("Zieldatei '" + folder + "\\Bericht.doc' ist bereits vorhanden. Überschreiben?", {"Ja", "Nein", "Abbrechen"}, true, vbQuestion, Module().ProductTitle); },
+        [&] { MsgBoxEx("Datei 'C:\\Users\\Anna\\Dokumente\\Berichte\\Bericht.doc'\r\narchivieren in '" + folder + "'?", {"Ja", "Nein", "Abbrechen"}, false, vbQuestion, Module().ProductTitle); },
+        [&] { MsgBoxStd("Protokoll wirklich löschen?", vbQuestion + vbYesNoCancel, Module().ProductTitle); },
+        [&] { MsgBoxStd("Pfad zu lang für Archivierung!", vbExclamation + vbAbortRetryIgnore, Module().ProductTitle); },
+    };
+    for (const std::int16_t lang : {0, 1}) {
+        Module().CurrLang = lang;
+        InitProductTexts();
+        std::vector<std::function<void()>> shows(std::begin(boxes), std::end(boxes));
+        for (const auto& maker : ui::RegisteredForms()) shows.push_back([&maker] { maker.make()->ShowModal(); });
+        for (const auto& show : shows) {
+            Script script;
+            script.Then([&] {
+                ui::Form* form = ui::Form::ActiveForm();
+                HWND w = form ? gUi->WindowOf(*form) : nullptr;
+                if (!w || !IsWindowVisible(w)) return false;
+                EXPECT_EQ(ui::win32::DpiOf(w), gExpectedDpi ? gExpectedDpi : ui::win32::DpiOf(nullptr));
+                faults += CutTexts(*form);
+                ++shown;
+                form->Unload();
+                return true;
+            });
+            script.Start();
+            show();
+        }
+    }
+    Module().CurrLang = 0;
+    EXPECT_EQ(shown, 2 * static_cast<int>(std::size(boxes) + ui::RegisteredForms().size()));
+    EXPECT_EQ(faults, "");
+}
+
+// The same at the other scalings, each in a process of its own: Wine reads the prefix's DPI
+// once per process.
+TEST(Win32Fit, AndAtTheOtherScalings) {
+    if (gExpectedDpi) GTEST_SKIP() << "a round of its own";
+    HKEY desktop = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &desktop, nullptr), ERROR_SUCCESS);
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    for (const DWORD dpi : {120u, 144u, 192u, 96u}) {  // back to the prefix's usual scaling last
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        if (dpi == 96) break;
+        std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=Win32Fit.EveryTextIsWholeAtThisDpi --dpi=" + std::to_wstring(dpi);
+        STARTUPINFOW start{sizeof start};
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessW(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process));
+        WaitForSingleObject(process.hProcess, 120000);
+        DWORD code = 1;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        EXPECT_EQ(code, 0u) << dpi << " dpi";
+    }
+    RegCloseKey(desktop);
+}
+
 }  // namespace
 }  // namespace ardeko
 
 int main(int argc, char** argv) {
     using namespace ardeko;
     ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]).rfind("--dpi=", 0) == 0) gExpectedDpi = std::stoi(argv[i] + 6);
     platform::win32::InstallWin32Ports();
     RecordingShell shell(*platform::ports().shell);
     platform::ports().shell = gShell = &shell;

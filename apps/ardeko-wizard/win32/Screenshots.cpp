@@ -1,8 +1,8 @@
-// Saves pictures of the three dialogs as the Windows renderer draws them, German and English,
-// for the README and the manual:
-//   ardeko-wizard-screenshots.exe OUTDIR
-// tools/screenshots.sh runs it on a virtual screen under Wine, in a prefix of its own, so the
-// settings it stores are nobody's.
+// Saves pictures of the dialogs as the Windows renderer draws them, German and English, for the
+// README and the manual: the wizard, the About dialog, the overwrite question and the summary.
+//   ardeko-wizard-screenshots.exe OUTDIR [SUFFIX]
+// SUFFIX goes before ".png" (the pictures at other scalings). tools/screenshots.sh runs it on a
+// virtual screen under Wine, in a prefix of its own, so the settings it stores are nobody's.
 #include <windows.h>
 #include <ole2.h>
 
@@ -17,6 +17,7 @@
 #include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
 #include "platform/win32/WinText.h"
+#include "support/Module.h"
 #include "ui/Form.h"
 #include "ui/win32/Capture.h"
 #include "ui/win32/Win32Ui.h"
@@ -99,11 +100,12 @@ void Click(const char* control) {
 int main() {
     using namespace ardeko;
     const auto args = cli::sys::Arguments(0, nullptr);
-    if (args.size() != 1) {
-        std::fputs("usage: ardeko-wizard-screenshots OUTDIR\n", stderr);
+    if (args.empty() || args.size() > 2) {
+        std::fputs("usage: ardeko-wizard-screenshots OUTDIR [SUFFIX]\n", stderr);
         return 2;
     }
     const std::string out = args[0];
+    const std::string scaling = args.size() > 1 ? args[1] : "";
     CreateDirectoryW(wt::Wide(out).c_str(), nullptr);
 
     OleInitialize(nullptr);
@@ -117,7 +119,7 @@ int main() {
         platform::Settings().SaveSetting("Veltrano", "OffArdeko\\Word", "Startordner",
                                          german ? "C:\\Users\\Anna\\Dokumente\\Berichte" : "C:\\Users\\Anna\\Documents\\Reports");
         cli::ConnectHost(std::string("Word"));
-        const std::string suffix = german ? "-de.png" : "-en.png";
+        const std::string suffix = (german ? "-de" : "-en") + scaling + ".png";
         {
             Steps steps({
                 [&] {
@@ -145,19 +147,32 @@ int main() {
             ShowWizard();
         }
         {
+            // The run's own question about an existing target (its texts are German in both
+            // languages; the check box and the title follow the language).
             Steps steps({[&] {
                 HWND w = Shown("frmMsgBoxEx");
                 if (w) {
                     Save(w, out + "\\msgboxex" + suffix);
-                    Click("btn3");
+                    Click("btn2");
                 }
                 return w != nullptr;
             }});
-            MsgBoxEx(german ? "Die Datei \"C:\\Users\\Anna\\Dokumente\\Berichte\\~~~ 2008\\Bericht.doc\" existiert bereits.\r\n\r\nSoll sie ersetzt werden?"
-                            : "The file \"C:\\Users\\Anna\\Documents\\Reports\\~~~ 2008\\Report.doc\" already exists.\r\n\r\nReplace it?",
-                     {german ? "Ja" : "Yes", german ? "Nein" : "No", german ? "Abbrechen" : "Cancel"}, true, 32,
-                     std::string(german ? " Veltrano Archivierungs-Assistent" : " Veltrano Archiving Wizard"),
-                     std::string(german ? "Hilfe" : "Help"), 1, 3);
+            MsgBoxEx("Zieldatei 'C:\\Users\\Anna\\Dokumente\\Berichte\\~~~ 2008\\Bericht.doc' ist bereits vorhanden. "
+                     "Überschreiben?",
+                     {"Ja", "Nein", "Abbrechen"}, true, vbQuestion, Module().ProductTitle, std::nullopt, 2);
+        }
+        {
+            // The summary at the end of a test run, a standard box.
+            Steps steps({[&] {
+                HWND w = Shown("StandardBox");
+                if (w) {
+                    Save(w, out + "\\msgbox" + suffix);
+                    Click("btn1");
+                }
+                return w != nullptr;
+            }});
+            MsgBoxStd("Testlauf abgeschlossen - 12 Datei(en) geprüft, 5 Datei(en) archiviert...", vbInformation,
+                      Module().ProductTitle);
         }
     }
     platform::ports().ui = nullptr;

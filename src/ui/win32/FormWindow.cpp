@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/win32/WinText.h"
 #include "ui/win32/Win32Ui.h"
@@ -28,6 +29,7 @@ constexpr COLORREF kDisabledText = RGB(0x9a, 0xa3, 0xad);
 constexpr COLORREF kPanel = RGB(0xee, 0xf3, 0xf9);
 constexpr COLORREF kPanelBorder = RGB(0xb7, 0xc6, 0xda);
 constexpr COLORREF kLink = RGB(0x0b, 0x3d, 0xb0);
+constexpr COLORREF kCloseHot = RGB(0xc4, 0x2b, 0x1c);
 
 COLORREF ColorRef(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -70,9 +72,16 @@ FormWindow::FormWindow(Form& form, Win32Ui& ui, HWND owner) : form_(form), ui_(u
     panelBrush_ = CreateSolidBrush(kPanel);
     for (Control* c : form.Controls())
         if (dynamic_cast<XPFormDecoration*>(c)) decorated_ = true;
-    hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, FormClassName, wt::Wide(form.Caption).c_str(),
-                            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                            owner, nullptr, ui.Instance(), this);
+    // Our windows follow the DPI of their monitor, whatever the host's thread is set to.
+    const PerMonitorAwareness aware;
+    // A form with a title band has no system caption: the band is its title bar. The frame
+    // keeps the system menu (Alt+Space), and the window's text names it in the taskbar and
+    // in Alt+Tab.
+    const DWORD style = WS_POPUP | WS_SYSMENU | WS_CLIPCHILDREN | (decorated_ ? WS_BORDER : WS_CAPTION);
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT | (decorated_ ? 0 : WS_EX_DLGMODALFRAME), FormClassName,
+                            wt::Wide(form.Caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner,
+                            nullptr, ui.Instance(), this);
+    dpi_ = DpiOf(hwnd_);
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                ui.Instance(), nullptr);
@@ -127,7 +136,7 @@ void FormWindow::Create(Control& control, int index) {
     } else if (dynamic_cast<OptionButton*>(c)) {
         item.kind = Kind::Option;
         cls = L"BUTTON";
-        style |= BS_RADIOBUTTON | BS_TOP | WS_TABSTOP;
+        style |= BS_RADIOBUTTON | BS_TOP | BS_MULTILINE | WS_TABSTOP;
     } else if (dynamic_cast<Frame*>(c)) {
         if (control.TypeName() == "XPFrame") {
             item.kind = Kind::Group;
@@ -184,11 +193,13 @@ void FormWindow::Create(Control& control, int index) {
     items_.push_back(item);
 }
 
+int FormWindow::Px(int twips) const { return static_cast<int>(std::lround(twips * dpi_ / 1440.0)); }
+
 HFONT FormWindow::Font(int points, bool bold, bool underline) {
     const int key = points * 4 + (bold ? 2 : 0) + (underline ? 1 : 0);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    const int height = -MulDiv(points, ui_.Px(1440), 72);
+    const int height = -MulDiv(points, dpi_, 72);
     HFONT font = CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
                              wt::Wide(form_.FontName).c_str());
@@ -213,16 +224,16 @@ void FormWindow::Apply(Item& item) {
     Control* c = &control;
     HWND w = item.hwnd;
     if (!w) return;
-    int left = ui_.Px(control.Left), top = ui_.Px(control.Top);
-    int width = std::max(1, ui_.Px(control.Width)), height = std::max(1, ui_.Px(control.Height));
+    int left = Px(control.Left), top = Px(control.Top);
+    int width = std::max(1, Px(control.Width)), height = std::max(1, Px(control.Height));
     if (auto* line = dynamic_cast<Line*>(c)) {
-        left = ui_.Px(line->X1);
-        top = ui_.Px(line->Y1) - 1;
-        width = std::max(1, ui_.Px(line->X2 - line->X1));
+        left = Px(line->X1);
+        top = Px(line->Y1) - 1;
+        width = std::max(1, Px(line->X2 - line->X1));
         height = 2;
     }
     // A drop-down list's window includes its opened list.
-    if (item.kind == Kind::Combo) height += ui_.Px(2400);
+    if (item.kind == Kind::Combo) height += Px(2400);
     SetWindowPos(w, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
     EnableWindow(w, control.Enabled);
@@ -262,7 +273,7 @@ void FormWindow::Apply(Item& item) {
             for (const auto& entry : lst->Items)
                 SendMessageW(w, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wt::Wide(entry.Text).c_str()));
         }
-        const int rowHeight = std::max(ui_.Px(240), -MulDiv(form_.FontSize, ui_.Px(1440), 72) * -1 + 6);
+        const int rowHeight = std::max(Px(240), MulDiv(form_.FontSize, dpi_, 72) + MulDiv(6, dpi_, 96));
         SendMessageW(w, LB_SETITEMHEIGHT, 0, rowHeight);
         SendMessageW(w, LB_SETCURSEL, lst->ListIndex, 0);
     }
@@ -305,7 +316,10 @@ void FormWindow::Apply(Item& item) {
 
 void FormWindow::ApplyForm(const FormState& state) {
     if (!decorated_) SetWindowTextW(hwnd_, wt::Wide(state.caption).c_str());
-    RECT r{0, 0, ui_.Px(state.width), ui_.Px(state.height)};
+    controlBox_ = state.controlBox;
+    if (HMENU menu = GetSystemMenu(hwnd_, FALSE))
+        EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | (controlBox_ ? MF_ENABLED : MF_GRAYED));
+    RECT r{0, 0, Px(state.width), Px(state.height)};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -316,6 +330,50 @@ void FormWindow::ApplyForm(const FormState& state) {
     }
     POINT p;
     if (GetCursorPos(&p)) SetCursorPos(p.x, p.y);  // shows the new pointer without waiting for a move
+}
+
+void FormWindow::ChangeDpi(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    // The controls keep their old fonts until they have been given the new ones.
+    std::map<int, HFONT> old;
+    old.swap(fonts_);
+    ApplyForm(form_.State());
+    for (auto& item : items_) Apply(item);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (auto& [key, font] : old) DeleteObject(font);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+RECT FormWindow::BandRect() const {
+    RECT r{};
+    for (const auto& item : items_) {
+        if (item.kind != Kind::Band || !IsWindowVisible(item.hwnd)) continue;
+        GetWindowRect(item.hwnd, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    }
+    return r;
+}
+
+RECT FormWindow::CloseGlyphRect() const {
+    RECT band = BandRect();
+    if (!controlBox_ || IsRectEmpty(&band)) return RECT{};
+    const int side = band.bottom - band.top;
+    return RECT{band.right - side * 5 / 4, band.top, band.right, band.bottom};
+}
+
+LRESULT FormWindow::HitTest(LPARAM lp) {
+    const LRESULT hit = DefWindowProcW(hwnd_, WM_NCHITTEST, 0, lp);
+    if (hit != HTCLIENT || !decorated_) return hit;
+    POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    ScreenToClient(hwnd_, &p);
+    const RECT band = BandRect(), close = CloseGlyphRect();
+    // The band moves the window as a title bar does; its close glyph is a button of ours.
+    return PtInRect(&band, p) && !PtInRect(&close, p) ? HTCAPTION : HTCLIENT;
+}
+
+void FormWindow::CloseBox() {
+    // The close box unloads the form; the window goes when the form reports its unload.
+    if (controlBox_) Forward([this] { form_.Unload(); });
 }
 
 void FormWindow::Sync() {
@@ -389,8 +447,18 @@ bool FormWindow::HandleKey(const MSG& msg) {
         }
         return true;
     }
-    if (Button* b = ButtonWith(&Button::Cancel)) Press(*b);
+    if (Button* b = ButtonWith(&Button::Cancel))
+        Press(*b);
+    else
+        CloseBox();
     return true;
+}
+
+void FormWindow::FocusFirst() {
+    HWND first = nullptr;
+    if (Button* b = ButtonWith(&Button::Default)) first = ControlWindow(b->Name());
+    if (!first) first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (first) SetFocus(first);
 }
 
 void FormWindow::OnCommand(Item& item, int code) {
@@ -448,7 +516,12 @@ void FormWindow::DrawButton(const Item& item, const DRAWITEMSTRUCT& draw) {
     } else {
         FillGradient(dc, inner, kButtonTop, kButtonBottom, false);
     }
-    Outline(dc, r, disabled ? RGB(0xb8, 0xc4, 0xd2) : item.hover ? kButtonHover : focused ? kButtonFocus : kButtonBorder);
+    // The button that Enter presses has a double border: the focused one, else the default.
+    const Item* focus = ItemOf(GetFocus());
+    const bool enterPresses = focused || (b->Default && !(focus && focus->kind == Kind::Button));
+    const COLORREF border = disabled ? RGB(0xb8, 0xc4, 0xd2) : item.hover ? kButtonHover : enterPresses ? kButtonFocus : kButtonBorder;
+    Outline(dc, r, border);
+    if (enterPresses && !disabled) Outline(dc, RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, border);
     if (!b->Picture.empty()) {
         RECT pic{r.left + 5, r.top + 4, r.right - 5, r.bottom - 4};
         if (pressed) OffsetRect(&pic, 1, 1);
@@ -474,7 +547,7 @@ void FormWindow::DrawCheckListEntry(const Item& item, const DRAWITEMSTRUCT& draw
     FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const int row = static_cast<int>(draw.itemID);
     if (row < 0 || row >= list->ListCount()) return;
-    const int box = std::min<int>(r.bottom - r.top - 2, ui_.Px(195));
+    const int box = std::min<int>(r.bottom - r.top - 2, Px(195));
     RECT check{r.left + 2, r.top + (r.bottom - r.top - box) / 2, r.left + 2 + box, 0};
     check.bottom = check.top + box;
     DrawFrameControl(dc, &check, DFC_BUTTON,
@@ -490,6 +563,37 @@ void FormWindow::DrawCheckListEntry(const Item& item, const DRAWITEMSTRUCT& draw
     if (draw.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
 }
 
+void FormWindow::DrawBand(const Item& item, HDC dc, const RECT& r) {
+    FillGradient(dc, r, BandLeft, BandRight, true);
+    RECT close = CloseGlyphRect();
+    RECT band = BandRect();
+    OffsetRect(&close, r.left - band.left, r.top - band.top);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    HGDIOBJ old = SelectObject(dc, FontOf(*item.control));
+    RECT text{r.left + Px(120), r.top, (IsRectEmpty(&close) ? r.right : close.left) - Px(60), r.bottom};
+    const std::wstring caption = wt::Wide(bandCaption_);
+    DrawTextW(dc, caption.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, old);
+    if (IsRectEmpty(&close)) return;
+    if (closeHot_ || closePressed_) {
+        HBRUSH hot = CreateSolidBrush(kCloseHot);
+        FillRect(dc, &close, hot);
+        DeleteObject(hot);
+    }
+    // A cross as wide as the caption's capitals are high.
+    const int arm = (close.bottom - close.top) / 6;
+    const int cx = (close.left + close.right) / 2, cy = (close.top + close.bottom) / 2;
+    HPEN pen = CreatePen(PS_SOLID, std::max(1, dpi_ / 72), RGB(255, 255, 255));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    MoveToEx(dc, cx - arm, cy - arm, nullptr);
+    LineTo(dc, cx + arm + 1, cy + arm + 1);
+    MoveToEx(dc, cx + arm, cy - arm, nullptr);
+    LineTo(dc, cx - arm - 1, cy + arm + 1);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
 void FormWindow::Draw(const DRAWITEMSTRUCT& draw) {
     Item* item = ItemById(static_cast<int>(draw.CtlID));
     if (!item) return;
@@ -498,17 +602,7 @@ void FormWindow::Draw(const DRAWITEMSTRUCT& draw) {
     switch (item->kind) {
         case Kind::Button: DrawButton(*item, draw); break;
         case Kind::CheckList: DrawCheckListEntry(*item, draw); break;
-        case Kind::Band: {
-            FillGradient(dc, r, BandLeft, BandRight, true);
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, RGB(255, 255, 255));
-            HGDIOBJ old = SelectObject(dc, FontOf(*item->control));
-            RECT text{r.left + 8, r.top, r.right - 4, r.bottom};
-            const std::wstring caption = wt::Wide(bandCaption_);
-            DrawTextW(dc, caption.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-            SelectObject(dc, old);
-            break;
-        }
+        case Kind::Band: DrawBand(*item, dc, r); break;
         case Kind::Panel: {
             FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
             HBRUSH brush = CreateSolidBrush(kPanel);
@@ -583,12 +677,54 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
                 }
             }
             break;
-        case WM_LBUTTONDBLCLK:
-            Forward([this] { form_.PerformDblClick(); });
+        case WM_NCHITTEST: return HitTest(lp);
+        case WM_MOUSEMOVE:
+        case WM_MOUSELEAVE: {
+            const RECT close = CloseGlyphRect();
+            const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            const bool hot = msg == WM_MOUSEMOVE && PtInRect(&close, p);
+            if (hot != closeHot_) {
+                closeHot_ = hot;
+                if (hot) {
+                    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
+                    TrackMouseEvent(&track);
+                }
+                InvalidateRect(hwnd_, &close, FALSE);
+                RedrawWindow(hwnd_, &close, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+            }
+            break;
+        }
+        case WM_LBUTTONDOWN: {
+            const RECT close = CloseGlyphRect();
+            const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            if (PtInRect(&close, p)) {
+                closePressed_ = true;
+                SetCapture(hwnd_);
+                return 0;
+            }
+            break;
+        }
+        case WM_LBUTTONUP:
+            if (closePressed_) {
+                closePressed_ = false;
+                ReleaseCapture();
+                const RECT close = CloseGlyphRect();
+                const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+                if (PtInRect(&close, p)) CloseBox();
+                return 0;
+            }
+            break;
+        case WM_LBUTTONDBLCLK: {
+            const RECT close = CloseGlyphRect();
+            const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            if (!PtInRect(&close, p)) Forward([this] { form_.PerformDblClick(); });
             return 0;
+        }
         case WM_CLOSE:
-            // The close box unloads the form; the window goes when the form reports its unload.
-            Forward([this] { form_.Unload(); });
+            CloseBox();
+            return 0;
+        case WM_DPICHANGED:
+            ChangeDpi(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
         default: break;
     }
@@ -607,6 +743,10 @@ LRESULT CALLBACK FormWindow::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 
 LRESULT FormWindow::HandleControl(Item& item, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (item.kind) {
+        case Kind::Band:
+            // Clicks on the band go to the form's window, which moves the window or closes it.
+            if (msg == WM_NCHITTEST) return HTTRANSPARENT;
+            break;
         case Kind::Group:
             // A group box paints its frame and title only; the inside is ours to fill.
             if (msg == WM_ERASEBKGND) {

@@ -25,8 +25,12 @@ public:
     HWND ControlWindow(const std::string& name) const;
     // Applies what changed in the form since the last call.
     void Sync();
-    // Enter and Escape as the form's default and cancel buttons; true when used up.
+    // Enter presses the focused button, else the default one; Escape the cancel button, else
+    // it acts as the close box. True when used up.
     bool HandleKey(const MSG& msg);
+    // Puts the keyboard focus where a user starts: on the default button, else the first stop.
+    void FocusFirst();
+    int Dpi() const { return dpi_; }
 
     // Registers the window classes once per module.
     static void RegisterClasses(HINSTANCE instance);
@@ -48,6 +52,15 @@ private:
     void Create(Control& control, int index);
     void Apply(Item& item);
     void ApplyForm(const FormState& state);
+    // Twips to pixels at the DPI of the monitor the window is on.
+    int Px(int twips) const;
+    void ChangeDpi(int dpi, const RECT& suggested);
+    // Where the title band lies, and its close glyph in it (client coordinates; empty: none).
+    RECT BandRect() const;
+    RECT CloseGlyphRect() const;
+    LRESULT HitTest(LPARAM lp);
+    void DrawBand(const Item& item, HDC dc, const RECT& r);
+    void CloseBox();
     void OnCommand(Item& item, int code);
     void Draw(const DRAWITEMSTRUCT& draw);
     void DrawButton(const Item& item, const DRAWITEMSTRUCT& draw);
@@ -74,7 +87,10 @@ private:
     std::map<int, HFONT> fonts_;
     HBRUSH panelBrush_ = nullptr;
     HCURSOR cursor_ = nullptr;              // the form's mouse pointer; null: the controls' own
-    bool decorated_ = false;                // has a title band
+    bool decorated_ = false;                // has a title band, which is the window's title bar
+    bool controlBox_ = true;
+    bool closeHot_ = false, closePressed_ = false;
+    int dpi_ = 96;
     std::string bandCaption_;
 };
 

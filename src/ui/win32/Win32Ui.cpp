@@ -11,7 +11,7 @@
 #include "platform/win32/WinText.h"
 #include "ui/Form.h"
 #include "ui/ModalScope.h"
-#include "ui/StandardButtons.h"
+#include "ui/StandardBox.h"
 #include "ui/win32/FormWindow.h"
 
 namespace ardeko::ui::win32 {
@@ -27,27 +27,6 @@ constexpr auto kSyncInterval = std::chrono::milliseconds(15);
 // period (the host's or anyone's) keeps the queue from ever running empty; the work that
 // called DoEvents must still go on.
 constexpr auto kPumpSlice = std::chrono::milliseconds(50);
-
-constexpr int kBoxButtonId = 1000;  // the styled box's buttons: 1001, 1002, ...
-constexpr int kBoxPromptId = 999;
-
-LPCWSTR IconOfFlags(std::int32_t flags) {
-    switch (flags & 0x70) {
-        case 16: return IDI_HAND;
-        case 32: return IDI_QUESTION;
-        case 48: return IDI_EXCLAMATION;
-        case 64: return IDI_ASTERISK;
-        default: return nullptr;
-    }
-}
-
-// What Escape and the close box answer: Cancel where there is one, the only button of a
-// single-button box; nothing for the boxes that demand a choice.
-int EscapeResult(const std::vector<StandardButton>& buttons) {
-    for (const auto& b : buttons)
-        if (b.result == 2) return 2;
-    return buttons.size() == 1 ? buttons.front().result : 0;
-}
 
 HFONT MakeFont(const std::string& face, int points, int dpi, bool bold = false) {
     return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
@@ -98,205 +77,47 @@ void Center(HWND hwnd, HWND owner) {
     SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The styled suite's message box: title band, icon, prompt and a row of buttons, in a window
-// of our own so that it looks like the forms around it.
-class StyledBox {
-public:
-    StyledBox(const platform::StyledMsgBoxRequest& request, Win32Ui& ui, HWND owner) : ui_(ui) {
-        Register(ui.Instance());
-        buttons_ = StandardButtons(request);
-        defaultIndex_ = DefaultButtonIndex(request, buttons_.size());
-        escape_ = EscapeResult(buttons_);
-        title_ = wt::Wide(DisplayText(request.title));
-        std::string prompt = DisplayText(request.prompt);
-        if (prompt.rfind("\r\n", 0) == 0)
-            prompt.erase(0, 2);  // the service's leading line break
-        else if (!prompt.empty() && (prompt[0] == '\n' || prompt[0] == '\r'))
-            prompt.erase(0, 1);
-        prompt_ = ControlText(prompt);
-        icon_ = IconOfFlags(request.flags) ? LoadIconW(nullptr, IconOfFlags(request.flags)) : nullptr;
-
-        HDC screen = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-        font_ = MakeFont("Tahoma", 8, dpi);
-        bold_ = MakeFont("Tahoma", 10, dpi, true);
-        const auto px = [dpi](int at96) { return MulDiv(at96, dpi, 96); };
-        // Prompt between 260 and 520 pixels wide, wrapped as the label will wrap it.
-        HGDIOBJ old = SelectObject(screen, font_);
-        RECT text{0, 0, px(520), 0};
-        DrawTextW(screen, prompt_.c_str(), -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(screen, old);
-        ReleaseDC(nullptr, screen);
-        const int textWidth = std::max<int>(px(260), text.right);
-        const int textHeight = std::max<int>(px(32), text.bottom);
-        const int band = px(28), margin = px(14), iconSize = icon_ ? px(32) + px(12) : 0;
-        const int buttonWidth = px(88), buttonHeight = px(24), gap = px(6);
-        const int rowWidth = static_cast<int>(buttons_.size()) * (buttonWidth + gap) - gap;
-        const int clientWidth = std::max(margin * 2 + iconSize + textWidth, margin * 2 + rowWidth);
-        const int clientHeight = band + px(10) + textHeight + px(14) + buttonHeight + px(12);
-
-        RECT frame{0, 0, clientWidth, clientHeight};
-        const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-        AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
-        hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, StyledBoxClassName, title_.c_str(), style,
-                                CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                                owner, nullptr, ui.Instance(), this);
-        if (!hwnd_) return;
-        bandRect_ = RECT{0, 0, clientWidth, band};
-        iconRect_ = RECT{margin, band + px(10), margin + px(32), band + px(42)};
-        HWND label = CreateWindowExW(0, L"STATIC", prompt_.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                     margin + iconSize, band + px(10), textWidth, textHeight, hwnd_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBoxPromptId)), ui.Instance(), nullptr);
-        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        int x = clientWidth - margin - rowWidth;
-        const int y = clientHeight - px(12) - buttonHeight;
-        for (std::size_t i = 0; i < buttons_.size(); ++i) {
-            const bool isDefault = static_cast<int>(i) == defaultIndex_;
-            HWND b = CreateWindowExW(0, L"BUTTON", wt::Wide(buttons_[i].caption).c_str(),
-                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
-                                     x, y, buttonWidth, buttonHeight, hwnd_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBoxButtonId + 1 + i)),
-                                     ui.Instance(), nullptr);
-            SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-            if (isDefault) defaultButton_ = b;
-            x += buttonWidth + gap;
-        }
-    }
-
-    ~StyledBox() {
-        if (hwnd_) {
-            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-            DestroyWindow(hwnd_);
-        }
-        DeleteObject(font_);
-        DeleteObject(bold_);
-    }
-    StyledBox(const StyledBox&) = delete;
-    StyledBox& operator=(const StyledBox&) = delete;
-
-    int Run(HWND owner) {
-        if (!hwnd_) return escape_ ? escape_ : 1;
-        Center(hwnd_, owner);
-        ThreadModality modal(hwnd_);
-        ShowWindow(hwnd_, SW_SHOW);
-        SetForegroundWindow(hwnd_);
-        SetFocus(defaultButton_ ? defaultButton_ : hwnd_);
-        MSG msg;
-        while (!result_) {
-            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-            if (got == 0) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                break;
-            }
-            if (got < 0) break;
-            if (PreTranslate(msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        ShowWindow(hwnd_, SW_HIDE);
-        return result_ ? result_ : (escape_ ? escape_ : 1);
-    }
-
-private:
-    static void Register(HINSTANCE instance) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        if (GetClassInfoExW(instance, StyledBoxClassName, &wc)) return;
-        wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &StyledBox::WndProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = StyledBoxClassName;
-        RegisterClassExW(&wc);
-    }
-
-    bool PreTranslate(MSG& msg) {
-        if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-            if (escape_) result_ = escape_;
-            return true;
-        }
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
-            HWND focus = GetFocus();
-            const int id = focus && IsChild(hwnd_, focus) ? GetDlgCtrlID(focus) : 0;
-            if (id > kBoxButtonId)
-                Finish(id);
-            else if (defaultButton_)
-                Finish(GetDlgCtrlID(defaultButton_));
-            return true;
-        }
-        return IsDialogMessageW(hwnd_, &msg) != FALSE;
-    }
-
-    void Finish(int id) {
-        const int index = id - kBoxButtonId - 1;
-        if (index >= 0 && index < static_cast<int>(buttons_.size())) result_ = buttons_[static_cast<std::size_t>(index)].result;
-    }
-
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-        if (msg == WM_NCCREATE)
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-        auto* self = reinterpret_cast<StyledBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-        switch (msg) {
-            case WM_COMMAND:
-                if (HIWORD(wp) == BN_CLICKED) self->Finish(LOWORD(wp));
-                if (LOWORD(wp) == IDCANCEL && self->escape_) self->result_ = self->escape_;
-                return 0;
-            case WM_CLOSE:
-                if (self->escape_) self->result_ = self->escape_;
-                return 0;
-            case WM_CTLCOLORSTATIC:
-                SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-            case WM_PAINT: {
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(hwnd, &ps);
-                self->Paint(dc);
-                EndPaint(hwnd, &ps);
-                return 0;
-            }
-            default: break;
-        }
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-
-    void Paint(HDC dc) {
-        const RECT& r = bandRect_;
-        FillGradient(dc, r, BandLeft, BandRight, true);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, RGB(255, 255, 255));
-        HGDIOBJ old = SelectObject(dc, bold_);
-        RECT text{r.left + 8, r.top, r.right - 4, r.bottom};
-        DrawTextW(dc, title_.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-        SelectObject(dc, old);
-        if (icon_) DrawIconEx(dc, iconRect_.left, iconRect_.top, icon_, iconRect_.right - iconRect_.left,
-                              iconRect_.bottom - iconRect_.top, 0, nullptr, DI_NORMAL);
-    }
-
-    Win32Ui& ui_;
-    HWND hwnd_ = nullptr;
-    HWND defaultButton_ = nullptr;
-    HFONT font_ = nullptr;
-    HFONT bold_ = nullptr;
-    HICON icon_ = nullptr;
-    RECT bandRect_{}, iconRect_{};
-    std::wstring title_, prompt_;
-    std::vector<StandardButton> buttons_;
-    int defaultIndex_ = -1;
-    int escape_ = 0;
-    int result_ = 0;
-};
-
 int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
     if (msg == BFFM_INITIALIZED && data) SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
 }
 
+using SetAwarenessFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+using DpiForWindowFn = UINT(WINAPI*)(HWND);
+
+template <class Fn>
+Fn User32(const char* name) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+int SystemDpi() {
+    int dpi = 96;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? dpi : 96;
+}
+
 }  // namespace
+
+PerMonitorAwareness::PerMonitorAwareness() {
+    static const auto set = User32<SetAwarenessFn>("SetThreadDpiAwarenessContext");
+    // Fails before 10 1703, which does not know V2: the thread then stays as the host set it.
+    if (set) previous_ = set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}
+
+PerMonitorAwareness::~PerMonitorAwareness() {
+    static const auto set = User32<SetAwarenessFn>("SetThreadDpiAwarenessContext");
+    if (set && previous_) set(static_cast<DPI_AWARENESS_CONTEXT>(previous_));
+}
+
+int DpiOf(HWND hwnd) {
+    static const auto forWindow = User32<DpiForWindowFn>("GetDpiForWindow");
+    const int dpi = forWindow && hwnd ? static_cast<int>(forWindow(hwnd)) : 0;
+    return dpi > 0 ? dpi : SystemDpi();
+}
 
 std::wstring ControlText(const std::string& text) {
     const std::wstring wide = wt::Wide(text);
@@ -318,12 +139,7 @@ std::wstring ControlText(const std::string& text) {
 Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance ? instance : GetModuleHandleW(nullptr)) {
     INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&init);
-    HDC screen = GetDC(nullptr);
-    if (screen) {
-        dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-    }
-    if (dpi_ <= 0) dpi_ = 96;
+    dpi_ = SystemDpi();
 }
 
 Win32Ui::~Win32Ui() = default;
@@ -386,6 +202,7 @@ void Win32Ui::ShowModal(Form& form) {
         ShowWindow(window.hwnd(), SW_SHOW);
         SetForegroundWindow(window.hwnd());
         SetActiveWindow(window.hwnd());
+        window.FocusFirst();
         MSG msg;
         while (!done && form.Loaded()) {
             const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -443,10 +260,10 @@ int Win32Ui::SystemMessageBox(const std::string& text, const std::string& title,
 }
 
 int Win32Ui::StyledMessageBox(const platform::StyledMsgBoxRequest& request) {
-    SyncAll();
-    HWND owner = OwnerWindow();
-    StyledBox box(request, *this, owner);
-    return box.Run(owner);
+    // The same kind of window as the message dialog's, so that both boxes look alike.
+    StandardBox box(request);
+    box.ShowModal();
+    return box.Result();
 }
 
 int Win32Ui::SystemMetric(int id) { return GetSystemMetrics(id); }

@@ -35,7 +35,7 @@ public:
     // Brings every shown window up to date with its form.
     void SyncAll();
 
-    // Twips to pixels and back at the screen's resolution.
+    // Twips to pixels and back at the system's resolution (the forms' measures of text).
     int Px(int twips) const;
     int Twips(int px) const;
     HINSTANCE Instance() const { return instance_; }
@@ -67,9 +67,26 @@ private:
     std::chrono::steady_clock::time_point lastSync_{};
 };
 
-// Window class names and the styled box's name, for tests and screenshots.
+// The window class of every form, the standard message boxes included; for tests and screenshots.
 inline constexpr const wchar_t* FormClassName = L"ArdekoForm";
-inline constexpr const wchar_t* StyledBoxClassName = L"ArdekoMsgBox";
+
+// Windows created while one of these lives are per-monitor aware (V2) where Windows offers it
+// (10 1703 and later), whatever the host has set for its thread; elsewhere nothing changes and
+// the windows use the system's DPI. The functions are looked up at run time, so that the
+// add-in still loads on Windows 7.
+class PerMonitorAwareness {
+public:
+    PerMonitorAwareness();
+    ~PerMonitorAwareness();
+    PerMonitorAwareness(const PerMonitorAwareness&) = delete;
+    PerMonitorAwareness& operator=(const PerMonitorAwareness&) = delete;
+
+private:
+    void* previous_ = nullptr;
+};
+
+// The DPI a window is drawn at: its monitor's where Windows tells it, else the system's.
+int DpiOf(HWND hwnd);
 
 // Text as the Windows controls draw it: UTF-16 with CR LF line breaks (a lone CR or LF too).
 std::wstring ControlText(const std::string& text);
