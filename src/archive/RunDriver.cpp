@@ -121,6 +121,7 @@ RunOutcome RunArchive(ArchiveDialog& dialog) {
         PumpMessages();
     }
 
+    FlushPROTO();
     Guarded([&] { dialog.SetBusyPointer(false); });
     if (state.CancelRequested) WritePROTO("! Archivierung abgebrochen...");
     Guarded([&] { dialog.SetRunButtonCaption(RunCaption); });
