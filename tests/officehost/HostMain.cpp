@@ -82,6 +82,14 @@ void Pump(int ms) {
 
 using Clock = std::chrono::steady_clock;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+// CPU time of this process so far (user and kernel), in milliseconds: the figure that the
+// machine's other load does not stretch, though the X server's and Wine server's share is not in it.
+double CpuMs() {
+    FILETIME created, ended, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
+    const auto ms = [](const FILETIME& f) { return ((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e4; };
+    return ms(kernel) + ms(user);
+}
 
 // The first form window that comes up after `Arm`: the end of its first WM_PAINT is noted, and
 // then the window is closed as its close box closes it.
@@ -128,7 +136,7 @@ struct Figures {
 };
 
 int TimeStartAndWizard(const HostKind& kind, int rounds) {
-    Figures floor, start, parsing, wizard;
+    Figures floor, start, wizard, wizardCpu;
     CLSID trivial{};
     CLSIDFromProgID(L"Scripting.Dictionary", &trivial);
     for (int i = 0; i <= rounds; ++i) {
@@ -151,17 +159,21 @@ int TimeStartAndWizard(const HostKind& kind, int rounds) {
         }
         start.ms.push_back(Ms(a->startup - a->parsing));
         DialogWatch safety({}, std::chrono::seconds(5));  // should the wizard never paint
+        const double cpu = CpuMs();
         FirstPaint::Arm();
         bool cancel = false;
         if (kind.Ribbon()) host.ClickRibbon("btnAARun");
         else if (Control* b = host.MenuButton("VLTArdeko")) b->Click(cancel);
         FirstPaint::Disarm();
         wizard.ms.push_back(FirstPaint::tookMs);
+        wizardCpu.ms.push_back(CpuMs() - cpu);  // up to the wizard's close: an upper bound
         host.Shutdown();
     }
     std::printf("%-13s add-in start %6.2f ms (first %6.2f ms; target: at most 20 ms), trivial COM object %5.3f ms"
-                " (first %5.3f ms); wizard to its first WM_PAINT %6.1f ms (first %6.1f ms; target: at most 150 ms)\n",
-                kind.Label().c_str(), start.Best(), start.First(), floor.Best(), floor.First(), wizard.Best(), wizard.First());
+                " (first %5.3f ms); wizard to its first WM_PAINT %6.1f ms (first %6.1f ms; target: at most 150 ms;"
+                " CPU of the host process, up to the wizard closed: %.0f ms)\n",
+                kind.Label().c_str(), start.Best(), start.First(), floor.Best(), floor.First(), wizard.Best(), wizard.First(),
+                wizardCpu.Best());
     return start.Best() < 0 || wizard.Best() < 0;
 }
 
