@@ -132,11 +132,8 @@ void FlushPROTO() noexcept {
     std::vector<std::string> lines;
     lines.swap(held.lines);
     held.bytes = 0;
-    try {
-        held.lastWriteMs = platform::Clock().TickMs();
-        Append(lines);
-    } catch (...) {
-    }
+    Guarded([&] { held.lastWriteMs = platform::Clock().TickMs(); });
+    Guarded([&] { Append(lines); });
 }
 
 void ShowProtocol() {
