@@ -165,7 +165,7 @@ private:
 
         const std::string archivedLine = "Archiviert: " + fullPath + " (" + TimeText(*when) + ")";
         if (dlg_.TestRunSet()) {
-            WritePROTO({archivedLine, "in '" + targetFolder + "'"});
+            CollectPROTO({archivedLine, "in '" + targetFolder + "'"});
             ++state_.ArchivedCount;
             return;
         }
@@ -353,6 +353,7 @@ void ProcessFiles(ArchiveDialog& dialog, const std::string& folder, const std::s
         Walk(dialog, pattern, cutOffMonth, cutOffYear).Folder(folder);
     } catch (...) {
     }
+    FlushPROTO();  // a pattern's lines are all in the protocol when its walk ends
 }
 
 }  // namespace ardeko

@@ -43,6 +43,46 @@ bool ReportIfMissing(const std::string& path) {
 
 ProtocolLoss g_loss;
 
+// A test run's lines waiting to be written, and when lines were last written.
+struct Held {
+    std::vector<std::string> lines;
+    std::size_t bytes = 0;
+    std::int64_t lastWriteMs = 0;
+};
+constexpr std::size_t kHeldBytes = 16 * 1024;
+constexpr std::int64_t kMaxWaitMs = 100;
+
+Held& HeldLines() {
+    static Held held;
+    return held;
+}
+
+void StampLines(std::initializer_list<std::string> texts, std::vector<std::string>& into) {
+    const std::string stamp = ProtocolTimeStamp(platform::Clock().Now()) + " - ";
+    for (const auto& text : texts) into.push_back(stamp + text);
+}
+
+void Append(const std::vector<std::string>& lines) {
+    if (platform::Fs().appendLines(ProtocolPathWithoutCreating(), lines)) return;
+    // Most likely the data folder is missing: create it and try once more.
+    const std::string created = ArchiveProtocolPath();
+    if (platform::Fs().appendLines(created, lines)) return;
+    g_loss.path = created;
+    g_loss.lines += lines.size();
+}
+
+// At a message pump the lines are written once they have waited long enough; before a box,
+// always. Only a pump with lines waiting looks at the clock.
+void WriteHeldLines(bool all) noexcept {
+    Held& held = HeldLines();
+    if (held.lines.empty()) return;
+    try {
+        if (!all && platform::Clock().TickMs() - held.lastWriteMs < kMaxWaitMs) return;
+    } catch (...) {
+    }
+    FlushPROTO();
+}
+
 }  // namespace
 
 ProtocolLoss& LostProtocolLines() { return g_loss; }
@@ -63,30 +103,49 @@ std::string ProtocolTimeStamp(const platform::LocalDateTime& t) {
 void WritePROTO(const std::string& text) { WritePROTO({text}); }
 
 void WritePROTO(std::initializer_list<std::string> texts) {
+    FlushPROTO();
     try {
         // No message pump here: a walk yields to the dialog once per file and per subfolder
         // only, and a click on the run button during the header must wait until the button
         // reads "Stopp!".
-        const std::string path = ProtocolPathWithoutCreating();
-        const std::string stamp = ProtocolTimeStamp(platform::Clock().Now()) + " - ";
         // Lines that belong together go out in one write: each still reaches the file whole,
         // and a large run needs half the calls.
         std::vector<std::string> lines;
         lines.reserve(texts.size());
-        for (const auto& text : texts) lines.push_back(stamp + text);
-        if (platform::Fs().appendLines(path, lines)) return;
-        // Most likely the data folder is missing: create it and try once more.
-        const std::string created = ArchiveProtocolPath();
-        if (platform::Fs().appendLines(created, lines)) return;
-        g_loss.path = created;
-        g_loss.lines += texts.size();
+        StampLines(texts, lines);
+        Append(lines);
     } catch (...) {
         // A lost protocol line never stops a run.
         g_loss.lines += texts.size();
     }
 }
 
+void CollectPROTO(std::initializer_list<std::string> texts) {
+    try {
+        Held& held = HeldLines();
+        if (held.lines.empty()) SetHeldOutputHook(&WriteHeldLines);
+        const std::size_t before = held.lines.size();
+        StampLines(texts, held.lines);
+        for (std::size_t i = before; i < held.lines.size(); ++i) held.bytes += held.lines[i].size();
+        // Enough to make each write worth its call, small enough that memory follows the
+        // widest folder rather than the run.
+        if (held.bytes >= kHeldBytes) FlushPROTO();
+    } catch (...) {
+    }
+}
+
+void FlushPROTO() noexcept {
+    Held& held = HeldLines();
+    if (held.lines.empty()) return;
+    std::vector<std::string> lines;
+    lines.swap(held.lines);
+    held.bytes = 0;
+    Guarded([&] { held.lastWriteMs = platform::Clock().TickMs(); });
+    Guarded([&] { Append(lines); });
+}
+
 void ShowProtocol() {
+    FlushPROTO();
     try {
         const std::string path = ArchiveProtocolPath();
         if (!ReportIfMissing(path)) return;
@@ -96,6 +155,7 @@ void ShowProtocol() {
 }
 
 void DeleteProtocol() {
+    FlushPROTO();
     try {
         const std::string path = ArchiveProtocolPath();
         if (!ReportIfMissing(path)) return;

@@ -17,7 +17,8 @@ std::string ProtocolTimeStamp(const platform::LocalDateTime& when);
 
 // Appends "time stamp - text". A line that cannot be written is lost without a message.
 void WritePROTO(const std::string& text);
-// Appends several lines with one time stamp, all in one write.
+// Appends several lines with one time stamp, all in one write. Lines collected before are
+// written first.
 void WritePROTO(std::initializer_list<std::string> texts);
 
 // The lines that could not be written since the count was last reset, and where they were
@@ -27,6 +28,15 @@ struct ProtocolLoss {
     std::string path;
 };
 ProtocolLoss& LostProtocolLines();
+
+// A test run's file lines: stamped now, collected, and written together with the lines that
+// follow them. None waits longer than the first message pump 100 ms after the last write; all
+// are written before a message box shows, before the protocol is shown or deleted, at the end
+// of each pattern's walk and before any line written at once. A protocol deleted meanwhile is
+// begun anew by the next write.
+void CollectPROTO(std::initializer_list<std::string> texts);
+// Writes every collected line.
+void FlushPROTO() noexcept;
 
 // The protocol button: opens the protocol in its associated program, or says it is missing.
 void ShowProtocol();

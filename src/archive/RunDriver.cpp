@@ -144,6 +144,7 @@ RunOutcome RunArchive(ArchiveDialog& dialog) {
         PumpMessages();
     }
 
+    FlushPROTO();
     Guarded([&] { dialog.SetBusyPointer(false); });
     if (state.Journal) state.Journal->End(state.CancelRequested);
     state.Journal.reset();

@@ -7,6 +7,7 @@
 
 #include "msgbox/frmMsgBoxEx.h"
 #include "platform/Ports.h"
+#include "support/Guard.h"
 #include "support/Module.h"
 
 namespace ardeko {
@@ -51,6 +52,7 @@ struct UnloadOnError {
 }  // namespace
 
 std::int32_t MsgBoxStd(const std::string& prompt, std::int32_t buttons, const std::optional<std::string>& title) {
+    WriteHeldOutput(true);  // what the user is told about must already be in the protocol
     try {
         platform::StyledMsgBoxRequest request;
         request.prompt = "\r\n" + DoubleAmpersands(prompt);
@@ -92,6 +94,7 @@ std::int16_t MsgBoxEx(const std::string& prompt, const std::vector<std::string>&
                       std::optional<std::int32_t> icon, const std::optional<std::string>& title,
                       const std::optional<std::string>& helpText, std::optional<std::int16_t> defaultButton,
                       std::optional<std::int16_t> cancelButton) {
+    WriteHeldOutput(true);
     std::unique_ptr<frmMsgBoxEx> owned;
     int u = 0;
     try {

@@ -12,6 +12,8 @@
 
 #include "WalkSupport.h"
 #include "archive/RunDriver.h"
+#include "msgbox/MsgBox.h"
+#include "support/Guard.h"
 
 namespace ardeko::testkit {
 namespace {
@@ -78,8 +80,8 @@ TEST_F(FileWalk, TestRunTouchesNothingAndOptionsChangedOnTheWayApplyToTheFilesTh
     Make({"Sub/b.doc", "Sub/Tiefer/c.doc"}, Date(2008, 6, 3, 9, 15, 7));
     Make({"Sub/neu.doc"}, Date(2009, 1, 1));
     dlg.cbTest.Value = dlg.cbConfirm.Value = true;  // a test run asks nothing
-    faulty.onAppend = [&](const std::string& line) {
-        if (line.ends_with("in '" + At("~~~ 2008") + "'")) dlg.cbTest.Value = dlg.cbConfirm.Value = false, dlg.obYearMonth.Select();
+    dlg.onStatus = [&](const std::string& status) {  // the start folder's files are done
+        if (status == "Prüfe Verzeichnis 1...") dlg.cbTest.Value = dlg.cbConfirm.Value = false, dlg.obYearMonth.Select();
     };
     Walk();
     EXPECT_EQ(Result(), "4/3/0: Sub/Tiefer/~~~ 2008/~~~ 06 Juni/c.doc, Sub/neu.doc, Sub/~~~ 2008/~~~ 06 Juni/b.doc, a.doc");
@@ -289,6 +291,46 @@ TEST_F(FileWalk, RandomRunsNeverLoseAFile) {
         for (const auto& e : fs::recursive_directory_iterator(root))
             EXPECT_NE(e.path().filename().string()[0], '.') << "temporary file " << e.path();
     }
+}
+
+// A test run's lines may wait, a real run's may not: the second file is looked at after the
+// first one's lines are in the file only in a real run.
+TEST_F(FileWalk, ATestRunsLinesWaitForTheEndOfThePatternARealRunsDoNot) {
+    for (const bool testRun : {true, false}) {
+        fs::remove_all(root), Make({"a.doc", "b.doc"}, Date(2008, 1, 1));
+        std::string atSecondFile;
+        dlg.onStatus = [&](const std::string& status) { if (status.starts_with("Prüfe Datei 2")) atSecondFile = Protocol(); };
+        dlg.cbTest.Value = testRun, dlg.RunState().CheckedCount = 0, Walk();
+        EXPECT_EQ(atSecondFile.find("Archiviert: "), testRun ? std::string::npos : 0) << testRun;
+        EXPECT_EQ(Protocol().find("Archiviert: Daten/b.doc"), Protocol().rfind("Archiviert: Daten/b.doc")) << testRun;
+        fs::remove(ArchiveProtocolPath());
+    }
+}
+
+// Collected lines reach the file at a message pump 100 ms after the last write, before a box,
+// before a line written at once, before the protocol is shown or deleted; a protocol deleted
+// meanwhile is begun anew by them.
+TEST_F(FileWalk, CollectedLinesAreWrittenAtEveryFlushPoint) {
+    const std::string path = ArchiveProtocolPath();
+    env.clock.tickMs = 5000, CollectPROTO({"1"}), FlushPROTO();
+    CollectPROTO({"2"}), env.clock.tickMs = 5099, PumpMessages();
+    EXPECT_EQ(Protocol(), "1");
+    env.clock.tickMs = 5100, PumpMessages();
+    EXPECT_EQ(Protocol(), "1|2");
+
+    std::string inBox;
+    env.ui.onStyledBox = [&](const platform::StyledMsgBoxRequest&) { return inBox = Protocol(), 7; };  // "Nein"
+    CollectPROTO({"3"}), MsgBoxStd("Box");
+    EXPECT_EQ(inBox, "1|2|3");
+    CollectPROTO({"4"}), WritePROTO("5");
+    EXPECT_EQ(Protocol(), "1|2|3|4|5");
+    CollectPROTO({"6"}), dlg.btnProto.PerformClick();
+    EXPECT_EQ(Protocol(), "1|2|3|4|5|6");
+    CollectPROTO({"7"}), dlg.btnDelProto.PerformClick();  // answered "Nein"
+    EXPECT_EQ(inBox, "1|2|3|4|5|6|7");
+
+    fs::remove(path), CollectPROTO({"8", "9"}), FlushPROTO();
+    EXPECT_EQ(Protocol(), "8|9");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <set>
 
 #include "archive/FileWalk.h"
@@ -37,7 +38,11 @@ inline std::string Tree(const std::string& folder) {
 // The wizard form as the dialog a walk runs in, keeping every status text it is given.
 struct RecordingWizard : frmArdeko {
     Lines status;
-    void SetStatus(const std::string& text) override { frmArdeko::SetStatus(text); status.push_back(text); }
+    std::function<void(const std::string&)> onStatus;
+    void SetStatus(const std::string& text) override {
+        frmArdeko::SetStatus(text), status.push_back(text);
+        if (onStatus) onStatus(text);
+    }
 };
 
 // The real file system behind a faulty one, an empty folder "Daten", and a wizard loaded for

@@ -283,6 +283,12 @@ void OfficeHost::Load(const std::string& root, const std::string& progId) {
     a.progId = progId, a.root = root;
     CLSID clsid{};
     a.created = CLSIDFromProgID(Wide(progId).c_str(), &clsid);
+    const auto start = std::chrono::steady_clock::now();
+    struct Took {  // whichever way Load ends
+        LoadedAddIn& a;
+        std::chrono::steady_clock::time_point start;
+        ~Took() { a.startup = std::chrono::steady_clock::now() - start; }
+    } took{a, start};
     if (SUCCEEDED(a.created))
         a.created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(a.object.out()));
     if (FAILED(a.created)) return;
@@ -305,14 +311,19 @@ void OfficeHost::Load(const std::string& root, const std::string& progId) {
     SysFreeString(xml);
     if (FAILED(a.customUi)) return;
     // Start tags and their attributes: enough for the callbacks a ribbon names.
+    const auto parseStart = std::chrono::steady_clock::now();
     static const std::regex element(R"(<(\w+)([^>]*)>)"), attribute(R"(([\w:]+)\s*=\s*"([^"]*)\")");
     for (std::sregex_iterator e(a.customUiXml.begin(), a.customUiXml.end(), element), end; e != end; ++e) {
         std::map<std::string, std::string> at;
         const std::string attributes = (*e)[2];
         for (std::sregex_iterator i(attributes.begin(), attributes.end(), attribute); i != end; ++i) at[(*i)[1]] = (*i)[2];
         if ((*e)[1] == "customUI") a.onLoadName = at["onLoad"];
-        if ((*e)[1] == "button") a.buttons.push_back({at["id"], at["label"], at["onAction"], at["getLabel"]});
+        if ((*e)[1] != "button") continue;
+        RibbonButton& b = a.buttons.emplace_back(RibbonButton{at["id"], at["label"], at["onAction"], at["getLabel"], {}});
+        for (const auto& [name, callback] : at)
+            if (name.starts_with("get") && name != "getLabel") b.getters.push_back(callback);
     }
+    a.parsing = std::chrono::steady_clock::now() - parseStart;
     if (!a.onLoadName.empty()) {
         auto ribbonUi = Make<Object>();  // the add-in keeps it; it calls nothing on it
         try {
@@ -322,8 +333,10 @@ void OfficeHost::Load(const std::string& root, const std::string& progId) {
         } catch (...) {
         }
     }
-    for (auto& b : a.buttons)
+    for (auto& b : a.buttons) {
         if (!b.getLabel.empty()) b.label = Callback(a, b.getLabel, b.id).text.value_or(b.label);
+        for (const auto& getter : b.getters) Callback(a, getter, b.id);  // images and tips, fetched as the ribbon is drawn
+    }
 }
 
 LoadedAddIn* OfficeHost::AddIn(const std::string& progId) {

@@ -137,9 +137,11 @@ const std::vector<HostKind>& HostKinds();
 const HostKind* FindHostKind(const std::string& label);  // "Word16", any letter case
 
 // A button of the add-in's ribbon XML with the callbacks it names (empty: none); its label is
-// what getLabel gave at start-up.
+// what getLabel gave at start-up. `getters`: every get... callback it names, as the host calls
+// them at start-up.
 struct RibbonButton {
     std::string id, label, onAction, getLabel;
+    std::vector<std::string> getters;
 };
 
 // One add-in entry of the registry and how far its loading came.
@@ -152,6 +154,10 @@ struct LoadedAddIn {
     std::string customUiXml;  // UTF-8
     std::string onLoadName;
     std::vector<RibbonButton> buttons;
+    // What the add-in cost the start: from creating its object to the return of the last
+    // callback the host makes at start-up.
+    std::chrono::steady_clock::duration startup{};
+    std::chrono::steady_clock::duration parsing{};  // of that, the host's own reading of the XML
 };
 
 class OfficeHost {

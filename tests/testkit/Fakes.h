@@ -50,8 +50,10 @@ public:
 class FakeClock : public platform::ClockLocale {
 public:
     platform::LocalDateTime now{2009, 12, 4, 18, 47, 15};
+    std::int64_t tickMs = 0;
 
     platform::LocalDateTime Now() override { return now; }
+    std::int64_t TickMs() override { return tickMs; }
     std::string FormatGrouped(std::int64_t value) override {
         std::string digits = std::to_string(value < 0 ? -value : value), out = value < 0 ? "-" : "";
         for (std::size_t i = 0; i < digits.size(); ++i) out += (i > 0 && (digits.size() - i) % 3 == 0 ? "." : "") + digits.substr(i, 1);
