@@ -12,6 +12,7 @@
 
 #include "Cli.h"
 #include "addin/modArdeko.h"
+#include "archive/Journal.h"
 #include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
 #include "platform/posix/PosixPorts.h"
@@ -73,6 +74,16 @@ int main(int argc, char** argv) {
     ui::QtUi renderer;
     platform::ports().ui = &renderer;
 
+    // Two runs in the journal, for the undo dialog's list.
+    for (const auto& [day, files] : {std::pair{3, 2}, std::pair{17, 41}}) {
+        const std::string folder = "/home/anna/Dokumente/Berichte";
+        if (auto run = RunJournal::Begin({{2026, 11, day, 9, 30, 0}, "Word", folder}))
+            for (int i = 0; i < files; ++i) {
+                const std::string name = "/Bericht " + std::to_string(i) + ".doc";
+                run->Result(run->Intent(folder + name, folder + "/~~~ 2019" + name, folder + "/", folder + "/~~~ 2019", false), {});
+            }
+    }
+
     for (const char* lang : {"de", "en"}) {
         const bool german = QLatin1String(lang) == QLatin1String("de");
         platform::Settings().SaveSetting("Veltrano", "OffArdeko", "CurrLang", german ? "0" : "1");
@@ -94,6 +105,11 @@ int main(int argc, char** argv) {
                                     : "The file \"/home/anna/Documents/Reports/~~~ 2008/Report.doc\" already exists.\r\n\r\nReplace it?",
                              {german ? "Ja" : "Yes", german ? "Nein" : "No", german ? "Abbrechen" : "Cancel"}, true, 32,
                              std::string(german ? " Veltrano Archivierungs-Assistent" : " Veltrano Archiving Wizard"), std::string(german ? "Hilfe" : "Help"), 1, 3);
+                    WhenShown("frmUndo", [&, suffix](QWidget* undo) {
+                        Save(undo, out.filePath("undo" + suffix));
+                        Click(undo, "btnClose");
+                    });
+                    Click(wizard, "btnUndo");
                     wizard->close();
                 });
             });

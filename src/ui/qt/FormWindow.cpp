@@ -253,6 +253,7 @@ void FormWindow::Apply(Control& control, QWidget* w) {
             tree->addTopLevelItem(new QTreeWidgetItem(cells));
         }
         tree->setCurrentItem(lv->ListIndex >= 0 ? tree->topLevelItem(lv->ListIndex) : nullptr);
+        for (int column = 0; column < tree->columnCount(); ++column) tree->resizeColumnToContents(column);
     }
     w->setVisible(control.Visible);
 }

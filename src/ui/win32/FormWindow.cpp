@@ -314,6 +314,9 @@ void FormWindow::Apply(Item& item) {
                              reinterpret_cast<LPARAM>(&cell));
             }
         }
+        // Each column as wide as its widest text, the last one to the edge.
+        for (int column = 0; column < static_cast<int>(lv->ColumnHeaders.size()); ++column)
+            SendMessageW(w, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
         if (lv->ListIndex >= 0) {
             LVITEMW selected{};
             selected.stateMask = selected.state = LVIS_SELECTED | LVIS_FOCUSED;
