@@ -55,11 +55,17 @@ public:
     void End(bool stopped);
 
     RunJournal(std::unique_ptr<platform::AppendFile> file, int number) : file_(std::move(file)), number_(number) {}
+    ~RunJournal();
+    RunJournal(const RunJournal&) = delete;
+    RunJournal& operator=(const RunJournal&) = delete;
 
 private:
     std::unique_ptr<platform::AppendFile> file_;
     int number_;
     int seq_ = 0;
+    // A result waits for the next record and goes out with it in one write: half the writes,
+    // and a result lost to a kill is settled from the disk like any missing one.
+    std::string pending_;
 };
 
 // --- reading -------------------------------------------------------------------------------
@@ -97,10 +103,17 @@ void SettlePendingMoves(JournalRun& run);
 class UndoJournal {
 public:
     explicit UndoJournal(const std::string& hostName);
+    ~UndoJournal();
+    UndoJournal(const UndoJournal&) = delete;
+    UndoJournal& operator=(const UndoJournal&) = delete;
+    // Written in batches: a record lost to a kill only costs the next undo a look at the disk,
+    // which finds the file back at its place.
     void Undone(int run, int seq);
 
 private:
     std::unique_ptr<platform::AppendFile> file_;
+    std::string pending_;
+    int count_ = 0;
 };
 
 }  // namespace ardeko
