@@ -180,7 +180,7 @@ int RunJournal::Intent(const std::string& from, const std::string& to, const std
         record["size"] = stamp ? stamp->size : 0;
         record["mtime"] = stamp ? stamp->writeTime : 0;
         Json made = Json::array();
-        if (!Exists(targetFolder)) {
+        if (existing_.insert(targetFolder).second && !Exists(targetFolder)) {
             const char sep = fs.separator();
             for (auto p = targetFolder.find(sep, base.size());; p = targetFolder.find(sep, p + 1)) {
                 const std::string level = targetFolder.substr(0, p);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -66,6 +67,8 @@ private:
     // A result waits for the next record and goes out with it in one write: half the writes,
     // and a result lost to a kill is settled from the disk like any missing one.
     std::string pending_;
+    // Archive folders seen to exist during this run: one look at the disk per folder, not per file.
+    std::unordered_set<std::string> existing_;
 };
 
 // --- reading -------------------------------------------------------------------------------
