@@ -28,7 +28,7 @@ if [ "$MODE" = wine ]; then
   ardeko() { wine "$EXE" "$@"; }
   start_run() { wine "$EXE" archive "$1" --until 12/2012 --type '*.*' --run </dev/null >/dev/null 2>&1 & pid=$!; }
   kill_run() { wineserver -k; wait "$1" 2>/dev/null || true; }
-  JOURNAL=$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/Veltrano/Journal/Office.jsonl
+  JOURNAL=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/Veltrano/Journal/Office.jsonl
 else
   trap 'rm -rf "$WORK"' EXIT
   export XDG_CONFIG_HOME=$WORK/home XDG_DATA_HOME=$WORK/home ARDEKO_OPENER=true

@@ -17,6 +17,7 @@
 
 #include "Cli.h"
 #include "addin/modArdeko.h"
+#include "archive/Journal.h"
 #include "platform/Ports.h"
 #include "platform/posix/PosixPorts.h"
 #include "ui/qt/QtUi.h"
@@ -97,6 +98,16 @@ int main(int argc, char** argv) {
     ui::QtUi renderer;
     platform::ports().ui = &renderer;
 
+    // Two runs in the journal, for the undo dialog's list.
+    for (const auto& [day, files] : {std::pair{3, 2}, std::pair{17, 41}}) {
+        const std::string base = folder.toStdString();
+        if (auto run = RunJournal::Begin({{2026, 11, day, 9, 30, 0}, "Word", base}))
+            for (int i = 0; i < files; ++i) {
+                const std::string name = "/Bericht " + std::to_string(i) + ".doc";
+                run->Result(run->Intent(base + name, base + "/~~~ 2019" + name, base + "/", base + "/~~~ 2019", false), {});
+            }
+    }
+
     for (const char* lang : {"de", "en"}) {
         const bool german = QLatin1String(lang) == QLatin1String("de");
         platform::Settings().SaveSetting("Veltrano", "OffArdeko", "CurrLang", german ? "0" : "1");
@@ -124,6 +135,11 @@ int main(int argc, char** argv) {
                 Click(question, "btn3");
             });
             Click(wizard, "btnDoIt");
+            WhenShown("frmUndo", [&](QWidget* undo) {
+                Save(undo, file("undo"));
+                Click(undo, "btnClose");
+            });
+            Click(wizard, "btnUndo");
             wizard->close();
         });
         ShowWizard();

@@ -58,13 +58,27 @@ void ForEachLine(const std::string& text, Each&& each) {
     }
 }
 
-bool Write(platform::AppendFile* file, const Json& record) {
+std::string Line(const Json& record) { return record.dump(-1, ' ', false, Json::error_handler_t::replace) + '\n'; }
+
+// Appends `before` and the record in one write; `before` is emptied.
+bool Write(platform::AppendFile* file, const Json& record, std::string&& before = {}) {
     if (file == nullptr) return false;
     try {
-        return file->append(record.dump(-1, ' ', false, Json::error_handler_t::replace) + '\n').ok;
+        before += Line(record);
+        const bool ok = file->append(before).ok;
+        before.clear();
+        return ok;
     } catch (...) {
         return false;
     }
+}
+
+void Flush(platform::AppendFile* file, std::string& pending) {
+    try {
+        if (file != nullptr && !pending.empty()) file->append(pending);
+    } catch (...) {
+    }
+    pending.clear();
 }
 
 Json Record(const char* kind, int run) { return Json{{"t", kind}, {"run", run}}; }
@@ -166,7 +180,7 @@ int RunJournal::Intent(const std::string& from, const std::string& to, const std
         record["size"] = stamp ? stamp->size : 0;
         record["mtime"] = stamp ? stamp->writeTime : 0;
         Json made = Json::array();
-        if (!Exists(targetFolder)) {
+        if (existing_.insert(targetFolder).second && !Exists(targetFolder)) {
             const char sep = fs.separator();
             for (auto p = targetFolder.find(sep, base.size());; p = targetFolder.find(sep, p + 1)) {
                 const std::string level = targetFolder.substr(0, p);
@@ -176,7 +190,7 @@ int RunJournal::Intent(const std::string& from, const std::string& to, const std
         }
         if (!made.empty()) record["new"] = made;
         if (replaces) record["replaces"] = true;
-        Write(file_.get(), record);
+        Write(file_.get(), record, std::move(pending_));
     } catch (...) {
     }
     return seq;
@@ -188,14 +202,19 @@ void RunJournal::Result(int seq, const platform::MoveResult& moved) {
     record["result"] = moved.stage == platform::MoveResult::Stage::Done         ? "moved"
                        : moved.stage == platform::MoveResult::Stage::CopyFailed ? "copy-failed"
                                                                                 : "delete-failed";
-    Write(file_.get(), record);
+    try {
+        pending_ += Line(record);
+    } catch (...) {
+    }
 }
 
 void RunJournal::End(bool stopped) {
     Json record = Record("end", number_);
     record["stopped"] = stopped;
-    Write(file_.get(), record);
+    Write(file_.get(), record, std::move(pending_));
 }
+
+RunJournal::~RunJournal() { Flush(file_.get(), pending_); }
 
 int JournalRun::MovedCount() const {
     return static_cast<int>(std::count_if(moves.begin(), moves.end(), [](const JournalMove& m) {
@@ -286,7 +305,13 @@ UndoJournal::UndoJournal(const std::string& hostName) {
 void UndoJournal::Undone(int run, int seq) {
     Json record = Record("undone", run);
     record["seq"] = seq;
-    Write(file_.get(), record);
+    try {
+        pending_ += Line(record);
+    } catch (...) {
+    }
+    if (++count_ % 64 == 0) Flush(file_.get(), pending_);
 }
+
+UndoJournal::~UndoJournal() { Flush(file_.get(), pending_); }
 
 }  // namespace ardeko

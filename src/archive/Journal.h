@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -55,11 +56,19 @@ public:
     void End(bool stopped);
 
     RunJournal(std::unique_ptr<platform::AppendFile> file, int number) : file_(std::move(file)), number_(number) {}
+    ~RunJournal();
+    RunJournal(const RunJournal&) = delete;
+    RunJournal& operator=(const RunJournal&) = delete;
 
 private:
     std::unique_ptr<platform::AppendFile> file_;
     int number_;
     int seq_ = 0;
+    // A result waits for the next record and goes out with it in one write: half the writes,
+    // and a result lost to a kill is settled from the disk like any missing one.
+    std::string pending_;
+    // Archive folders seen to exist during this run: one look at the disk per folder, not per file.
+    std::unordered_set<std::string> existing_;
 };
 
 // --- reading -------------------------------------------------------------------------------
@@ -97,10 +106,17 @@ void SettlePendingMoves(JournalRun& run);
 class UndoJournal {
 public:
     explicit UndoJournal(const std::string& hostName);
+    ~UndoJournal();
+    UndoJournal(const UndoJournal&) = delete;
+    UndoJournal& operator=(const UndoJournal&) = delete;
+    // Written in batches: a record lost to a kill only costs the next undo a look at the disk,
+    // which finds the file back at its place.
     void Undone(int run, int seq);
 
 private:
     std::unique_ptr<platform::AppendFile> file_;
+    std::string pending_;
+    int count_ = 0;
 };
 
 }  // namespace ardeko

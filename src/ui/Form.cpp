@@ -173,9 +173,17 @@ ControlState ComboList::State() const {
     return s;
 }
 
+void ListView::UserSetListIndex(int index) {
+    if (!Reachable() || index < 0 || index >= ListCount() || index == ListIndex) return;
+    ListIndex = index;
+    if (Click) Click();
+}
+
 ControlState ListView::State() const {
     ControlState s = Control::State();
     s.items = ColumnHeaders;
+    s.rows = Rows;
+    s.listIndex = ListIndex;
     return s;
 }
 

@@ -52,6 +52,7 @@ struct ControlState {
     bool value = false;                 // check box ticked, option button selected
     std::vector<std::string> items;     // list and drop-down entries
     std::vector<bool> ticks;            // ticks of a check list
+    std::vector<std::vector<std::string>> rows;  // rows of a list view, one text per column
     int listIndex = -1;
     bool isDefault = false, isCancel = false;
     std::optional<std::uint32_t> foreColor;
@@ -238,6 +239,12 @@ class ListView : public Control {
 public:
     ListView(Form& form, std::string name) : Control(form, std::move(name), "ListView") {}
     std::vector<std::string> ColumnHeaders;
+    // One entry per row: the texts of its columns, in the order of the headers.
+    std::vector<std::vector<std::string>> Rows;
+    int ListIndex = -1;  // the selected row, -1 for none
+    int ListCount() const { return static_cast<int>(Rows.size()); }
+    // A user's pick of a row: raises Click when the selection changes.
+    void UserSetListIndex(int index);
     ControlState State() const override;
 };
 

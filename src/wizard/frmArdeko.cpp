@@ -12,6 +12,7 @@
 #include "support/Module.h"
 #include "support/Translate.h"
 #include "ui/FormCatalogue.h"
+#include "undo/frmUndo.h"
 #include "wizard/FolderChoice.h"
 
 namespace ardeko {
@@ -81,6 +82,7 @@ frmArdeko::frmArdeko() : ui::Form("frmArdeko") {
     btnHelp.Move(3900, 5640, 1200, 435);
     btnProto.Move(5200, 5640, 1300, 435);
     btnDelProto.Move(6600, 5640, 450, 435);
+    btnUndo.Move(7150, 5640, 450, 435);
     btnDoIt.Move(8100, 5640, 1350, 435);
     btnCancel.Move(9550, 5640, 1280, 435);
 
@@ -98,6 +100,7 @@ frmArdeko::frmArdeko() : ui::Form("frmArdeko") {
     btnExplSource.Picture = "Explorer";
     btnChooseSource.Picture = "Ordner";
     btnDelProto.Picture = "Papierkorb";
+    btnUndo.Picture = "Rueckgaengig";
     imgInfo.Picture = "Information";
     imgLogo.Picture = "Logo";
 
@@ -115,6 +118,11 @@ frmArdeko::frmArdeko() : ui::Form("frmArdeko") {
     btnDoIt.Click = [this] { btnDoIt_Click(); };
     btnProto.Click = [] { ShowProtocol(); };
     btnDelProto.Click = [] { DeleteProtocol(); };
+    // During a run the button stays live, like every control, but only beeps.
+    btnUndo.Click = [this] {
+        if (btnDoIt.Caption == StopCaption) return SystemBeep();
+        ShowUndoDialog(lblSourcePath.Caption);
+    };
 
     SetDesignState();
 }
@@ -168,6 +176,7 @@ void frmArdeko::SetDesignState() {
     btnProto.Caption = "Protokoll";
     btnProto.ToolTipText = " Protokoll anzeigen";
     btnDelProto.ToolTipText = " Protokoll löschen";
+    btnUndo.ToolTipText = " Archivierung rückgängig machen...";
     btnDoIt.Caption = RunCaption;
     btnDoIt.ToolTipText = " Archivierung durchführen";
     btnCancel.Caption = "Schließen";

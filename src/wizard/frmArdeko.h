@@ -44,6 +44,7 @@ public:
     ui::Button btnHelp{*this, "btnHelp"};
     ui::Button btnProto{*this, "btnProto"};
     ui::Button btnDelProto{*this, "btnDelProto"};
+    ui::Button btnUndo{*this, "btnUndo"};
     ui::Button btnDoIt{*this, "btnDoIt"};
     ui::Button btnCancel{*this, "btnCancel"};
     ui::Image imgLogo{*this, "imgLogo"};

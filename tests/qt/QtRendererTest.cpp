@@ -246,6 +246,33 @@ TEST_F(QtRenderer, TheCloseBoxDuringARunStopsItAndClosesTheWindowOnceItHasEnded)
     ExpectStoppedPartWay(summary);
 }
 
+// The undo dialog over the wizard after a real run: its row selected, the run undone, the
+// summary box, the list emptied, closed.
+TEST_F(QtRenderer, UndoDialogFromTheWizardUndoesTheNewestRun) {
+    Make({"a.doc"}, Date(2005, 1, 1));
+    std::string summary;
+    WithWizard([&](QWidget* w) {
+        Click(w, "cbTest");
+        AnswerBox(summary, Qt::Key_Return);
+        Click(w, "btnDoIt");
+        EXPECT_EQ(Tree(root), "~~~ 2005/a.doc");
+        WhenShown("frmUndo", [&](QWidget* u) {
+            auto* list = Child<QTreeWidget>(u, "lvRuns");
+            EXPECT_EQ(list->topLevelItem(0)->text(2).toStdString(), "1 Datei(en)");
+            EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+            Click(u, "cbTest");
+            AnswerBox(summary, Qt::Key_Return);
+            Click(u, "btnUndoRun");
+            platform::UI().DoEvents();
+            EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), "Keine Archivierung zum Rückgängigmachen vorhanden.");
+            Click(u, "btnClose");
+        });
+        Click(w, "btnUndo");
+    });
+    EXPECT_EQ(summary, "Rückgängig abgeschlossen - 1 Datei(en) zurückgeholt... |OK|");
+    EXPECT_EQ(Tree(root), "a.doc");
+}
+
 TEST_F(QtRenderer, ClickingListEntriesAppliesTheTickRulesOncePerClick) {
     int userTicks = 0;
     std::vector<std::string> seen;  // the ticks as the widget shows them after each action

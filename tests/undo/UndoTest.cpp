@@ -5,6 +5,8 @@
 #include "archive/Journal.h"
 #include "archive/WalkSupport.h"
 #include "undo/Undo.h"
+#include "msgbox/MsgBox.h"
+#include "undo/frmUndo.h"
 
 namespace ardeko {
 namespace {
@@ -189,6 +191,64 @@ TEST_F(Undo, RestoreDissolvesArchiveFoldersOfBothSchemes) {
     const std::string p = ProtocolOf("Auflösen");
     EXPECT_EQ(p.substr(0, p.find("|!")), "Auflösen gestartet (Word)|Startordner: Daten");
     EXPECT_NE(p.find("! Nicht zurückgeholt: Daten/~~~ 2008/~~~ 07 Juli/a.doc (Ziel belegt)"), std::string::npos) << p;
+}
+
+// The dialog as the wizard opens it: the list of runs, a stopped test, a real undo, the beep
+// cases, restore after its question, the English captions.
+TEST_F(Undo, DialogListsUndoesStopsRestoresAndBeeps) {
+    Make({"a.doc", "b.doc"}, Date(2005, 1, 1));
+    RealRun();
+    dlg.btnDoIt.Caption = "Stopp!";  // during a run the button only beeps
+    const int beeps = env.ui.beeps;
+    dlg.btnUndo.PerformClick();
+    EXPECT_EQ(env.ui.beeps, beeps + 1);
+    EXPECT_TRUE(std::find(env.ui.shownForms.begin(), env.ui.shownForms.end(), "frmUndo") == env.ui.shownForms.end());
+    dlg.btnDoIt.Caption = "Archivieren!";
+
+    using Rows = std::vector<std::vector<std::string>>;
+    std::string summaries;
+    env.ui.onStyledBox = [&](const platform::StyledMsgBoxRequest& box) -> int {
+        summaries += box.prompt.substr(2) + "|";
+        return box.prompt.find("auflösen?") != std::string::npos && summaries.find("nein") == std::string::npos
+                   ? (summaries += "nein|", vbNo) : vbYes;
+    };
+    env.ui.onModalByName["frmUndo"] = [&](ui::Form& form) {
+        auto& d = dynamic_cast<frmUndo&>(form);
+        EXPECT_EQ(d.XPForm.Caption, " Veltrano Archivierungs-Assistent v3.00 - Rückgängig");
+        EXPECT_EQ(d.lvRuns.Rows, (Rows{{"04.12.09 18:47", root, "2 Datei(en)"}}));
+        EXPECT_TRUE(d.lvRuns.ListIndex == 0 && d.cbTest.Value);
+        env.ui.Post([&] { d.btnUndoRun.PerformClick(); });  // "Stopp!" at the first pump
+        d.btnUndoRun.PerformClick();
+        EXPECT_EQ(d.lblStatus.Caption + d.btnUndoRun.Caption, "Abgebrochen...Rückgängig machen");
+        d.cbTest.UserSetValue(false);
+        d.btnUndoRun.PerformClick();
+        EXPECT_EQ(Tree(root), "a.doc, b.doc");
+        EXPECT_EQ(d.lvRuns.Rows, (Rows{{"Keine Archivierung zum Rückgängigmachen vorhanden.", "", ""}}));
+        const int before = env.ui.beeps;
+        d.btnUndoRun.PerformClick();
+        EXPECT_EQ(env.ui.beeps, before + 1);
+        Make({"~~~ 2001/c.doc"}, Date(2001, 1, 1));
+        d.btnRestore.PerformClick();  // answered "Nein"
+        d.btnRestore.PerformClick();
+        d.StartFolder = " ";
+        d.btnRestore.PerformClick();
+        d.btnClose.PerformClick();
+    };
+    dlg.btnUndo.PerformClick();
+    EXPECT_EQ(Tree(root), "a.doc, b.doc, c.doc");
+    EXPECT_EQ(summaries, "Rückgängig-Testlauf abgebrochen - 1 Datei(en) zurückgeholt...|"
+                         "Rückgängig abgeschlossen - 2 Datei(en) zurückgeholt...|"
+                         "Alle Archivordner unter '" + root + "' auflösen?|nein|"
+                         "Alle Archivordner unter '" + root + "' auflösen?|"
+                         "Auflösen abgeschlossen - 1 Datei(en) zurückgeholt...|Bitte Startordner wählen...|");
+
+    env.ConnectHost(app, 1);
+    env.ui.onModalByName["frmUndo"] = [&](ui::Form& form) {
+        auto& d = dynamic_cast<frmUndo&>(form);
+        EXPECT_EQ(d.btnUndoRun.Caption + "|" + d.btnRestore.Caption + "|" + d.btnClose.Caption + "|" + d.cbTest.Caption,
+                  "Undo|Dissolve archive folders...|Close|Test run");
+    };
+    dlg.btnUndo.PerformClick();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // forms decide is tested without windows; here: that input reaches them once, that windows
 // show, hide and close, that a run keeps the window responsive and stops, and the dialogs' keys.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,7 @@
 #include "ui/FormCatalogue.h"
 #include "ui/StandardBox.h"
 #include "ui/win32/Win32Ui.h"
+#include "undo/frmUndo.h"
 #include "wizard/frmArdeko.h"
 #include "win32/ScratchFolder.h"
 
@@ -332,6 +334,30 @@ TEST_F(Win32Renderer, TheCloseBoxDuringARunStopsItAndClosesTheWindowOnceItHasEnd
         .Then(AnswerBox(summary, ClickButton(1)));
     RunWizard(script);
     ExpectStoppedPartWay(summary);
+}
+
+// The undo dialog over the wizard after a real run: the newest run selected, undone, the
+// summary box, back to the wizard.
+TEST_F(Win32Renderer, UndoDialogFromTheWizardUndoesTheNewestRun) {
+    MakeFile(root / "a.doc", 2005);
+    std::string summary;
+    Script script;
+    script.When(WizardShown, [] { Click("cbTest"); })
+        .When([] { return !Ticked("cbTest"); }, [] { Click("btnDoIt"); })
+        .Then(AnswerBox(summary, Press(VK_RETURN)))
+        .When(WizardShown, [] { Click("btnUndo"); })
+        .When([] { return ShownForm<frmUndo>() != nullptr; },
+              [] {
+                  EXPECT_EQ(SendMessageW(Ctl("lvRuns"), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+                  Click("cbTest");
+              })
+        .When([] { return !Ticked("cbTest"); }, [] { Click("btnUndoRun"); })
+        .Then(AnswerBox(summary, Press(VK_RETURN)))
+        .When([] { return ShownForm<frmUndo>() != nullptr; }, [] { Click("btnClose"); })
+        .When(WizardShown, [] { CloseBox(ActiveWindow()); });
+    RunWizard(script);
+    EXPECT_EQ(summary, "Rückgängig abgeschlossen - 1 Datei(en) zurückgeholt... |OK|");
+    EXPECT_EQ(MovedAndLeft(), std::make_pair(0, 1));
 }
 
 TEST_F(Win32Renderer, ListEntriesDropDownsAndOptionsAnswerTheUsersInputOncePerAction) {

@@ -14,6 +14,7 @@
 #include "Cli.h"
 #include "System.h"
 #include "addin/modArdeko.h"
+#include "archive/Journal.h"
 #include "msgbox/MsgBox.h"
 #include "platform/Ports.h"
 #include "platform/win32/WinText.h"
@@ -114,6 +115,16 @@ int main() {
     gUi = &renderer;
     platform::ports().ui = &renderer;
 
+    // Two runs in the journal, for the undo dialog's list.
+    for (const auto& [day, files] : {std::pair{3, 2}, std::pair{17, 41}}) {
+        const std::string folder = "C:\\Users\\Anna\\Dokumente\\Berichte";
+        if (auto run = RunJournal::Begin({{2026, 11, day, 9, 30, 0}, "Word", folder}))
+            for (int i = 0; i < files; ++i) {
+                const std::string name = "\\Bericht " + std::to_string(i) + ".doc";
+                run->Result(run->Intent(folder + name, folder + "\\~~~ 2019" + name, folder + "\\", folder + "\\~~~ 2019", false), {});
+            }
+    }
+
     for (const bool german : {true, false}) {
         platform::Settings().SaveSetting("Veltrano", "OffArdeko", "CurrLang", german ? "0" : "1");
         platform::Settings().SaveSetting("Veltrano", "OffArdeko\\Word", "Startordner",
@@ -135,6 +146,19 @@ int main() {
                     if (w) {
                         Save(w, out + "\\info" + suffix);
                         Click("btnDone");
+                    }
+                    return w != nullptr;
+                },
+                [&] {
+                    if (!Shown("frmArdeko")) return false;
+                    Click("btnUndo");
+                    return true;
+                },
+                [&] {
+                    HWND w = Shown("frmUndo");
+                    if (w) {
+                        Save(w, out + "\\undo" + suffix);
+                        Click("btnClose");
                     }
                     return w != nullptr;
                 },

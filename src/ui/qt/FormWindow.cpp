@@ -193,8 +193,15 @@ QWidget* FormWindow::Create(Control& control) {
         combo->setEditable(false);
         connect(combo, &QComboBox::activated, this, [this, cl](int index) { Forward([=] { cl->UserSetListIndex(index); }); });
         w = combo;
-    } else if (dynamic_cast<ListView*>(c)) {
-        w = new QTreeWidget(parent);
+    } else if (auto* lv = dynamic_cast<ListView*>(c)) {
+        auto* tree = new QTreeWidget(parent);
+        tree->setRootIsDecorated(false);
+        tree->setSelectionMode(QAbstractItemView::SingleSelection);
+        connect(tree, &QTreeWidget::currentItemChanged, this, [this, lv, tree](QTreeWidgetItem* item) {
+            const int row = item ? tree->indexOfTopLevelItem(item) : -1;
+            if (row >= 0) Forward([=] { lv->UserSetListIndex(row); });
+        });
+        w = tree;
     } else {
         w = new QWidget(parent);
     }
@@ -300,7 +307,16 @@ void FormWindow::Apply(Control& control, QWidget* w) {
     } else if (auto* lv = dynamic_cast<ListView*>(c)) {
         QStringList headers;
         for (const auto& h : lv->ColumnHeaders) headers << QString::fromStdString(h);
-        static_cast<QTreeWidget*>(w)->setHeaderLabels(headers);
+        auto* tree = static_cast<QTreeWidget*>(w);
+        tree->setHeaderLabels(headers);
+        tree->clear();
+        for (const auto& row : lv->Rows) {
+            QStringList cells;
+            for (const auto& cell : row) cells << QString::fromStdString(cell);
+            tree->addTopLevelItem(new QTreeWidgetItem(cells));
+        }
+        tree->setCurrentItem(lv->ListIndex >= 0 ? tree->topLevelItem(lv->ListIndex) : nullptr);
+        for (int column = 0; column < tree->columnCount(); ++column) tree->resizeColumnToContents(column);
     }
     if (auto* button = qobject_cast<QAbstractButton*>(w); button && !qobject_cast<QPushButton*>(w)) {
         // A check box or option button taller than its text keeps the text at the top, level

@@ -90,6 +90,22 @@ void Bin(QPainter& p, const QRectF& r) {
     }
 }
 
+// A folder with an arrow curving back over it to the left: files going back where they were.
+void UndoArrow(QPainter& p, const QRectF& r) {
+    Folder(p, QRectF(r.left() + r.width() * 0.35, r.top() + r.height() * 0.5, r.width() * 0.6, r.height() * 0.45));
+    const QRectF ellipse(r.left() + r.width() * 0.2, r.top() + r.height() * 0.15, r.width() * 0.65, r.height() * 0.65);
+    QPainterPath arc;
+    arc.arcMoveTo(ellipse, 0);
+    arc.arcTo(ellipse, 0, 180);
+    p.setPen(QPen(kBlue, std::max<qreal>(1.5, r.width() / 10), Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(arc);
+    const auto at = [&r](qreal x, qreal y) { return QPointF(r.left() + r.width() * x, r.top() + r.height() * y); };
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBlue);
+    p.drawPolygon(QPolygonF({at(0.06, 0.45), at(0.34, 0.45), at(0.2, 0.68)}));
+}
+
 void Envelope(QPainter& p, const QRectF& r) {
     const QRectF e = r.adjusted(1, r.height() * 0.2, -1, -r.height() * 0.15);
     p.setPen(QPen(kBlue, 1));
@@ -157,6 +173,8 @@ QPixmap Picture(const std::string& name, QSize size) {
         Magnifier(p, square);
     } else if (n == QLatin1String("Papierkorb")) {
         Bin(p, square);
+    } else if (n == QLatin1String("Rueckgaengig")) {
+        UndoArrow(p, square);
     } else if (n == QLatin1String("Mail")) {
         Envelope(p, square);
     } else if (n.startsWith(QLatin1String("Weekly"))) {

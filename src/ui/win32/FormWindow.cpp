@@ -170,7 +170,7 @@ void FormWindow::Create(Control& control, int index) {
     } else if (dynamic_cast<ListView*>(c)) {
         item.kind = Kind::ListView;
         cls = WC_LISTVIEWW;
-        style |= LVS_REPORT | LVS_NOSORTHEADER | LVS_SINGLESEL | WS_TABSTOP;
+        style |= LVS_REPORT | LVS_NOSORTHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP;
         ex = WS_EX_CLIENTEDGE;
     } else if (dynamic_cast<CaptionControl*>(c)) {
         item.kind = Kind::Label;
@@ -308,6 +308,30 @@ void FormWindow::Apply(Item& item) {
             column.pszText = text.data();
             column.cx = columnWidth;
             SendMessageW(w, LVM_INSERTCOLUMNW, i++, reinterpret_cast<LPARAM>(&column));
+        }
+        SendMessageW(w, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        SendMessageW(w, LVM_SETTEXTCOLOR, 0, lv->ForeColor ? ColorRef(*lv->ForeColor) : CLR_DEFAULT);
+        SendMessageW(w, LVM_DELETEALLITEMS, 0, 0);
+        for (int row = 0; row < lv->ListCount(); ++row) {
+            const auto& cells = lv->Rows[static_cast<std::size_t>(row)];
+            for (int col = 0; col < static_cast<int>(cells.size()); ++col) {
+                std::wstring text = wt::Wide(cells[static_cast<std::size_t>(col)]);
+                LVITEMW cell{};
+                cell.mask = LVIF_TEXT;
+                cell.iItem = row;
+                cell.iSubItem = col;
+                cell.pszText = text.data();
+                SendMessageW(w, col == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, col == 0 ? 0 : row,
+                             reinterpret_cast<LPARAM>(&cell));
+            }
+        }
+        // Each column as wide as its widest text, the last one to the edge.
+        for (int column = 0; column < static_cast<int>(lv->ColumnHeaders.size()); ++column)
+            SendMessageW(w, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
+        if (lv->ListIndex >= 0) {
+            LVITEMW selected{};
+            selected.stateMask = selected.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(w, LVM_SETITEMSTATE, lv->ListIndex, reinterpret_cast<LPARAM>(&selected));
         }
     }
     ShowWindow(w, Shown(control) ? SW_SHOWNA : SW_HIDE);
@@ -661,6 +685,18 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DRAWITEM:
             Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
             return TRUE;
+        case WM_NOTIFY: {
+            // A row the user selects in a list view; one the code selected reports no change.
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(lp);
+            Item* item = ItemOf(change->hdr.hwndFrom);
+            if (item && item->kind == Kind::ListView && change->hdr.code == LVN_ITEMCHANGED &&
+                (change->uNewState & LVIS_SELECTED) != 0 && (change->uOldState & LVIS_SELECTED) == 0) {
+                auto* lv = static_cast<ListView*>(item->control);
+                const int row = change->iItem;
+                Forward([lv, row] { lv->UserSetListIndex(row); });
+            }
+            break;
+        }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             return reinterpret_cast<LRESULT>(Colours(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));

@@ -131,6 +131,19 @@ void Bin(HDC dc, const RECT& r) {
     }
 }
 
+// A folder with an arrow curving back over it to the left: files going back where they were.
+void UndoArrow(HDC dc, const RECT& r) {
+    Folder(dc, RECT{r.left + W(r) * 35 / 100, r.top + H(r) / 2, r.left + W(r) * 95 / 100, r.top + H(r) * 95 / 100});
+    const RECT e{r.left + W(r) / 5, r.top + H(r) * 15 / 100, r.left + W(r) * 85 / 100, r.top + H(r) * 80 / 100};
+    const int cy = (e.top + e.bottom) / 2;
+    Tools tools(dc, kBlue, std::max(2, W(r) / 10), kBlue);
+    Arc(dc, e.left, e.top, e.right, e.bottom, e.right, cy, e.left, cy);  // counter-clockwise: over the top
+    const POINT head[3] = {{r.left + W(r) * 6 / 100, r.top + H(r) * 45 / 100},
+                           {r.left + W(r) * 34 / 100, r.top + H(r) * 45 / 100},
+                           {r.left + W(r) / 5, r.top + H(r) * 68 / 100}};
+    Polygon(dc, head, 3);
+}
+
 void Envelope(HDC dc, const RECT& r) {
     const RECT e{r.left + 1, r.top + H(r) / 5, r.right - 1, r.bottom - H(r) * 15 / 100};
     Tools tools(dc, kBlue, 1, RGB(255, 255, 255));
@@ -210,6 +223,8 @@ void DrawPicture(HDC dc, const RECT& r, const std::string& name) {
         Magnifier(dc, square);
     } else if (name == "Papierkorb") {
         Bin(dc, square);
+    } else if (name == "Rueckgaengig") {
+        UndoArrow(dc, square);
     } else if (name == "Mail") {
         Envelope(dc, square);
     } else if (name.rfind("Weekly", 0) == 0) {
