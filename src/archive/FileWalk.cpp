@@ -116,7 +116,7 @@ private:
     void Files(const std::string& base) {
         std::unique_ptr<platform::DirSearch> search;
         try {
-            search = platform::Fs().openSearch(base);
+            search = platform::Fs().openFileSearch(base, pattern_);
         } catch (...) {
             return;
         }
@@ -129,7 +129,6 @@ private:
             }
             const auto& a = entry.attributes;
             if (a.directory || a.hidden || a.system) continue;
-            if (!platform::WildcardMatch(pattern_, entry.name)) continue;
             try {
                 OneFile(*search, base, entry.name);
             } catch (...) {

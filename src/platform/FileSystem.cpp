@@ -40,6 +40,30 @@ std::optional<TempCopyName> ParseTempCopyName(std::string_view name) {
     return out;
 }
 
+namespace {
+// A listing narrowed to the names our matcher accepts, for platforms without a search of their own.
+class MatchingSearch final : public DirSearch {
+public:
+    MatchingSearch(std::unique_ptr<DirSearch> all, std::string pattern) : all_(std::move(all)), pattern_(std::move(pattern)) {}
+    bool next(DirEntry& out) override {
+        while (all_ && all_->next(out))
+            if (WildcardMatch(pattern_, out.name)) return true;
+        return false;
+    }
+    std::optional<LocalDateTime> fileTime(const std::string& name, FileTimeKind kind) override {
+        return all_ ? all_->fileTime(name, kind) : std::nullopt;
+    }
+
+private:
+    std::unique_ptr<DirSearch> all_;
+    std::string pattern_;
+};
+}  // namespace
+
+std::unique_ptr<DirSearch> FileSystem::openFileSearch(const std::string& folder, const std::string& pattern) {
+    return std::make_unique<MatchingSearch>(openSearch(folder), pattern);
+}
+
 MoveResult FileSystem::moveFile(const std::string& from, const std::string& to, MoveMode mode) {
     if (mode == MoveMode::NoReplace && attributes(to)) return {MoveResult::Stage::CopyFailed, kTargetExistsText};
     if (auto copied = copyFile(from, to); !copied)

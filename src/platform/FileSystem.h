@@ -92,6 +92,11 @@ public:
     // listing when the folder cannot be read or does not exist.
     virtual std::unique_ptr<DirSearch> openSearch(const std::string& folder) = 0;
 
+    // The entries of `folder` whose names match the wildcard `pattern` as this platform's own
+    // file search matches them (on Windows the system's, short names included). Folders, hidden
+    // and system entries may be among them; the caller sorts them out.
+    virtual std::unique_ptr<DirSearch> openFileSearch(const std::string& folder, const std::string& pattern);
+
     // Attributes of one path, or nothing when it does not exist.
     virtual std::optional<FileAttributes> attributes(const std::string& path) = 0;
 

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "archive/ArchiveDialog.h"
@@ -169,6 +171,30 @@ TEST_F(Win32Ports, MoveReplacesOnlyWhenAskedAndOnlyWithAWholeFile) {
     while (FindNextFileW(search, &found));
     FindClose(search);
     EXPECT_EQ(entries, 3);  // no temporary left
+}
+
+// The walk's file search is the system's: the names "dir /b /a-d-h-s PATTERN" shows in that
+// folder, short names included.
+TEST_F(Win32Ports, FileSearchFindsWhatTheSystemsDirFinds) {
+    for (const char* name : {"Kunden.mdb_alt", "Kunden.mdb", "a.doc", "B.DOCX", "Bericht 2008.doc", "x.txt", "ohne"}) Make(dir / name);
+    Make(dir / "versteckt.doc", "x", FILE_ATTRIBUTE_HIDDEN);
+    CreateDirectoryW(Wide(dir / "Ordner.doc").c_str(), nullptr);
+    for (const std::string pattern : {"*.MDB", "*.DOC*", "*.doc", "?.doc", "*.*", "*", "*.t?t"}) {
+        std::set<std::string> ours, system;
+        platform::DirEntry e;
+        for (auto search = platform::Fs().openFileSearch(dir.str(), pattern); search->next(e);)
+            if (!e.attributes.directory && !e.attributes.hidden && !e.attributes.system) ours.insert(e.name);
+        FILE* out = _wpopen(Wide("cmd /c \"cd /d \"" + dir.str() + "\" && dir /b /a-d-h-s " + pattern + "\"").c_str(), L"r");
+        ASSERT_NE(out, nullptr);
+        for (char line[512]; fgets(line, sizeof line, out);) {
+            std::string name = line;
+            while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+            if (!name.empty()) system.insert(name);
+        }
+        _pclose(out);
+        EXPECT_EQ(ours, system) << pattern;
+        EXPECT_FALSE(ours.empty()) << pattern;
+    }
 }
 
 TEST_F(Win32Ports, ProtocolLinesAreAppendedInTheAnsiCodePageWithCrLf) {

@@ -60,10 +60,12 @@ std::optional<WIN32_FIND_DATAW> FindDataOf(const std::wstring& path) {
 
 class Win32DirSearch final : public DirSearch {
 public:
-    explicit Win32DirSearch(const std::string& folder) : folder_(WithSeparator(folder)) {
+    // `pattern` goes to the system, whose matching is the one users know from the file search:
+    // short names included, so "*.MDB" also finds "Kunden.mdb_alt".
+    Win32DirSearch(const std::string& folder, const std::string& pattern) : folder_(WithSeparator(folder)) {
         // One listing call per folder, in large batches; the times come with it, so judging a
         // file costs no further call.
-        find_.h = FindFirstFileExW(LongPath(folder_ + "*").c_str(), FindExInfoBasic, &data_, FindExSearchNameMatch,
+        find_.h = FindFirstFileExW(LongPath(folder_ + pattern).c_str(), FindExInfoBasic, &data_, FindExSearchNameMatch,
                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
         pending_ = find_.h != INVALID_HANDLE_VALUE;
     }
@@ -255,7 +257,11 @@ public:
     char separator() const override { return '\\'; }
 
     std::unique_ptr<DirSearch> openSearch(const std::string& folder) override {
-        return std::make_unique<Win32DirSearch>(folder.empty() ? std::string(".") : folder);
+        return std::make_unique<Win32DirSearch>(folder.empty() ? std::string(".") : folder, "*");
+    }
+
+    std::unique_ptr<DirSearch> openFileSearch(const std::string& folder, const std::string& pattern) override {
+        return std::make_unique<Win32DirSearch>(folder.empty() ? std::string(".") : folder, pattern);
     }
 
     std::optional<FileAttributes> attributes(const std::string& path) override {
