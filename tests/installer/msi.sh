@@ -3,9 +3,9 @@
 # and removed silently under Wine in a fresh prefix.
 #  - The package holds no custom action and no self-registration: the registration is its own
 #    rows, in HKEY_LOCAL_MACHINE, the 32-bit library's in the 32-bit registry view.
-#  - Installed, the files lie beside each library as the build staged them; the stand-in host
-#    loads the add-in through the machine's registration alone, and, beside a per-user
-#    installation, loads it once.
+#  - Installed, the files lie beside each library as the build staged them; Wine's JScript reaches
+#    the 64-bit library through the machine's registration alone; the stand-in host loads the
+#    add-in from it, and, beside a per-user installation, loads it once.
 #  - Removed, no file and no key of ours is left; a foreign value in the hosts' lists stays.
 #  - Over an older version of the package, the new one replaces it (a major upgrade).
 # The 32-bit Windows package cannot be installed here (no 32-bit Windows) and is only looked at.
@@ -128,7 +128,14 @@ for view in 64 32; do
   [ -n "$v" ] || fail "$view-bit view: no $tl type library entry"
 done
 
-# Through the machine's registration alone: the user has no classes of ours.
+# Through the machine's registration alone: the user has no classes of ours. The add-in asks
+# the control for its Id as hosts' callers do, "get or call", which Wine's JScript takes as a call.
+cat >"$work/label.js" <<'JS'
+var connect = new ActiveXObject("VLT_Ardeko.ConnectWD");
+WScript.Echo("label=" + connect.GetLabel({Id: function () { return "btnAAHelp"; }}));
+JS
+got=$(wine cscript //nologo "$(winpath "$work/label.js")" 2>&1 | tr -d '\r')
+[ "$got" = "label=Hilfe" ] || fail "JScript through the machine's registration: '$got'"
 host_loads() { wine "$officehost" Word16 2>&1 | tr -d '\r' | grep -i 'VLT_Ardeko.ConnectWD: created'; }
 got=$(host_loads)
 [ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok' ] ||
