@@ -136,23 +136,23 @@ WScript.Echo("label=" + connect.GetLabel({Id: function () { return "btnAAHelp"; 
 JS
 got=$(wine cscript //nologo "$(winpath "$work/label.js")" 2>&1 | tr -d '\r')
 [ "$got" = "label=Hilfe" ] || fail "JScript through the machine's registration: '$got'"
-host_loads() { wine "$officehost" Word16 2>&1 | tr -d '\r' | grep -i 'VLT_Ardeko.ConnectWD: created'; }
-got=$(host_loads)
-[ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok' ] ||
-  fail "the stand-in host, machine installation only: '$got'"
+# host_loads ROOT WHEN: the stand-in host loads the add-in once, from the registration under ROOT.
+host_loads() {
+  local got
+  got=$(wine "$officehost" Word16 2>&1 | tr -d '\r' | grep -i 'VLT_Ardeko.ConnectWD: created')
+  [ "$got" = "$1\\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok" ] ||
+    fail "the stand-in host, $2: '$got'"
+}
+host_loads HKLM "machine installation only"
 
 # Beside a per-user installation: the user's own entry is the one loaded, once. (This Wine runs
 # no 32-bit regsvr32, so the per-user installer ends with exit code 2.)
 wine "$setup" /S >/dev/null 2>&1
-got=$(host_loads)
-[ "$got" = 'HKCU\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok' ] ||
-  fail "the stand-in host, beside a per-user installation: '$got'"
+host_loads HKCU "beside a per-user installation"
 localappdata=$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')
 wine "$localappdata\\Programs\\Veltrano\\Archivierungs-Assistent\\Uninstall.exe" /S \
   "_?=$localappdata\\Programs\\Veltrano\\Archivierungs-Assistent" >/dev/null 2>&1
-got=$(host_loads)
-[ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok' ] ||
-  fail "the stand-in host, after the per-user installation was removed: '$got'"
+host_loads HKLM "after the per-user installation was removed"
 
 wine msiexec /x "$(winpath "$msi")" /qn >/dev/null 2>&1
 code=$?
