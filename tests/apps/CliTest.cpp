@@ -165,7 +165,6 @@ TEST(CliArchive, OddNamesAreMovedAndShownEscaped) {
         EXPECT_TRUE(line.size() > 20 && line[2] == '.' && line.substr(17, 3) == " - ") << line;
 }
 
-// Three due files, asked about before each one (--confirm) or because each one's target exists.
 // The run goes on without its protocol, but the command line says so once and exits with 1 (a
 // stop still gives 3).
 TEST(CliArchive, ProtocolThatCannotBeWrittenIsReported) {
@@ -184,6 +183,7 @@ TEST(CliArchive, ProtocolThatCannotBeWrittenIsReported) {
     }
 }
 
+// Three due files, asked about before each one (--confirm) or because each one's target exists.
 TEST(CliAnswers, PipedAnswersSilenceAndCtrlC) {
     struct Case { bool confirm, interrupt; std::string answers; int exit, moved; } cases[] = {
         {true, false, "J\n  n  \nja !\n", ExitOk, 2}, {true, false, "j\n", ExitStopped, 1},  // input ends at the second

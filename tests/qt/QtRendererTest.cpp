@@ -200,10 +200,13 @@ protected:
     ui::QtUi qt;
 };
 
-TEST_F(QtRenderer, TestRunFromTheRunButtonEndsWithTheSummaryBoxAndThenTheProtocol) {
+// A test run from the run button ends with the summary box and then the protocol. A real run
+// after it is undone in the undo dialog over the wizard: its row selected, the run undone, the
+// summary box, the list emptied, closed.
+TEST_F(QtRenderer, TestRunThenARealRunUndoneInTheUndoDialog) {
     Make({"a.doc"}, Date(2008, 3, 1));
     Make({"neu.doc"}, Date(2009, 3, 1));
-    std::string summary;
+    std::string summary, undone;
     WithWizard([&](QWidget* w) {
         EXPECT_EQ(Text(w, "lblSourcePath"), root);
         EXPECT_EQ(Child(w, "lblSourcePath")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -212,11 +215,28 @@ TEST_F(QtRenderer, TestRunFromTheRunButtonEndsWithTheSummaryBoxAndThenTheProtoco
         AnswerBox(summary, Qt::Key_Return);
         Click(w, "btnDoIt");
         EXPECT_EQ(Text(w, "lblStatus") + " " + Text(w, "btnDoIt"), "Fertig... Archivieren!");
+        EXPECT_EQ(Tree(root), "a.doc, neu.doc");  // a test run moves nothing
+        Click(w, "cbTest");
+        AnswerBox(undone, Qt::Key_Return);
+        Click(w, "btnDoIt");
+        WhenShown("frmUndo", [&](QWidget* u) {
+            auto* list = Child<QTreeWidget>(u, "lvRuns");
+            EXPECT_EQ(list->topLevelItem(0)->text(2).toStdString(), "1 Datei(en)");
+            EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+            Click(u, "cbTest");
+            AnswerBox(undone, Qt::Key_Return);
+            Click(u, "btnUndoRun");
+            platform::UI().DoEvents();
+            EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), "Keine Archivierung zum Rückgängigmachen vorhanden.");
+            Click(u, "btnClose");
+        });
+        Click(w, "btnUndo");
     });
     EXPECT_EQ(summary, "Testlauf abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert... |OK|");
-    ASSERT_EQ(env.shell.executed.size(), 1u);
+    ASSERT_EQ(env.shell.executed.size(), 1u);  // only after the test run
     EXPECT_EQ(env.shell.executed[0].file, ArchiveProtocolPath());
-    EXPECT_EQ(Tree(root), "a.doc, neu.doc");  // a test run moves nothing
+    EXPECT_EQ(undone, "Rückgängig abgeschlossen - 1 Datei(en) zurückgeholt... |OK|");
+    EXPECT_EQ(Tree(root), "a.doc, neu.doc");
 }
 
 TEST_F(QtRenderer, StoppDuringARunOverALargeTreeEndsItAfterTheFileInHand) {
@@ -245,33 +265,6 @@ TEST_F(QtRenderer, TheCloseBoxDuringARunStopsItAndClosesTheWindowOnceItHasEnded)
     });
     ShowWizard();
     ExpectStoppedPartWay(summary);
-}
-
-// The undo dialog over the wizard after a real run: its row selected, the run undone, the
-// summary box, the list emptied, closed.
-TEST_F(QtRenderer, UndoDialogFromTheWizardUndoesTheNewestRun) {
-    Make({"a.doc"}, Date(2005, 1, 1));
-    std::string summary;
-    WithWizard([&](QWidget* w) {
-        Click(w, "cbTest");
-        AnswerBox(summary, Qt::Key_Return);
-        Click(w, "btnDoIt");
-        EXPECT_EQ(Tree(root), "~~~ 2005/a.doc");
-        WhenShown("frmUndo", [&](QWidget* u) {
-            auto* list = Child<QTreeWidget>(u, "lvRuns");
-            EXPECT_EQ(list->topLevelItem(0)->text(2).toStdString(), "1 Datei(en)");
-            EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
-            Click(u, "cbTest");
-            AnswerBox(summary, Qt::Key_Return);
-            Click(u, "btnUndoRun");
-            platform::UI().DoEvents();
-            EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), "Keine Archivierung zum Rückgängigmachen vorhanden.");
-            Click(u, "btnClose");
-        });
-        Click(w, "btnUndo");
-    });
-    EXPECT_EQ(summary, "Rückgängig abgeschlossen - 1 Datei(en) zurückgeholt... |OK|");
-    EXPECT_EQ(Tree(root), "a.doc");
 }
 
 TEST_F(QtRenderer, ClickingListEntriesAppliesTheTickRulesOncePerClick) {

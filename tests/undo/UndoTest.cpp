@@ -113,8 +113,6 @@ TEST_F(Undo, FilesThatCannotGoBackStayWithTheirReason) {
                                    "wiederherstellbar: Daten/~~~ 2005/ersetzt.doc"})
         EXPECT_NE(p.find(line), std::string::npos) << line << "\n" << p;
     EXPECT_TRUE(p.ends_with("|Rückgängig abgeschlossen..."));
-    EXPECT_EQ(ComposeUndoSummary(o).text, "Rückgängig abgeschlossen - 2 Datei(en) zurückgeholt, 4 nicht zurückgeholt - "
-                                          "bitte prüfen Sie das Protokoll...");
     EXPECT_EQ(Runs(), "1 04.12.09 18:47 3|");  // the three moved ones that stayed
     EXPECT_EQ(ReadFile(At("belegt.doc")), "belegt.doc");
     EXPECT_TRUE(fs::exists(At("~~~ 2005")));
@@ -167,7 +165,6 @@ TEST_F(Undo, JournalKeepsTheNewestRunsNumbersGoOnAndNamesOfAnyBytesSurvive) {
     EXPECT_EQ(runs.back().number, JournalKeptRuns + 1);
     for (const std::string name : {"plain.doc", "100%.doc", "roh\xFF\xC3.doc", "Größe €.doc", "%41"})
         EXPECT_EQ(NameFromJournalText(JournalText(name)), name);
-    EXPECT_EQ(JournalText("a%\xFF"), "a%25%FF");
 }
 
 // Hand-made archive folders of both schemes: files go back beside the year folder, a taken name
@@ -194,7 +191,7 @@ TEST_F(Undo, RestoreDissolvesArchiveFoldersOfBothSchemes) {
 }
 
 // The dialog as the wizard opens it: the list of runs, a stopped test, a real undo, the beep
-// cases, restore after its question, the English captions.
+// cases, restore after its question.
 TEST_F(Undo, DialogListsUndoesStopsRestoresAndBeeps) {
     Make({"a.doc", "b.doc"}, Date(2005, 1, 1));
     RealRun();
@@ -241,14 +238,6 @@ TEST_F(Undo, DialogListsUndoesStopsRestoresAndBeeps) {
                          "Alle Archivordner unter '" + root + "' auflösen?|nein|"
                          "Alle Archivordner unter '" + root + "' auflösen?|"
                          "Auflösen abgeschlossen - 1 Datei(en) zurückgeholt...|Bitte Startordner wählen...|");
-
-    env.ConnectHost(app, 1);
-    env.ui.onModalByName["frmUndo"] = [&](ui::Form& form) {
-        auto& d = dynamic_cast<frmUndo&>(form);
-        EXPECT_EQ(d.btnUndoRun.Caption + "|" + d.btnRestore.Caption + "|" + d.btnClose.Caption + "|" + d.cbTest.Caption,
-                  "Undo|Dissolve archive folders...|Close|Test run");
-    };
-    dlg.btnUndo.PerformClick();
 }
 
 }  // namespace

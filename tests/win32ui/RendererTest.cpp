@@ -271,10 +271,13 @@ protected:
     ScratchFolder root;
 };
 
-TEST_F(Win32Renderer, TestRunFromTheRunButtonEndsWithTheSummaryBoxAndThenTheProtocol) {
+// A test run from the run button ends with the summary box and then the protocol. A real run
+// after it is undone in the undo dialog over the wizard: the newest run selected, undone, the
+// summary box, back to the wizard.
+TEST_F(Win32Renderer, TestRunThenARealRunUndoneInTheUndoDialog) {
     MakeFile(root / "a.doc", 2005);
     MakeFile(root / "neu.doc");
-    std::string summary;
+    std::string summary, undone;
     Script script;
     script
         .When(WizardShown,
@@ -292,14 +295,29 @@ TEST_F(Win32Renderer, TestRunFromTheRunButtonEndsWithTheSummaryBoxAndThenTheProt
                   Click("btnDoIt");
               })
         .Then(AnswerBox(summary, Press(VK_RETURN)))
-        .When(WizardShown, [] {
-            EXPECT_EQ(Text("lblStatus") + " " + Text("btnDoIt"), "Fertig... Archivieren!");
-            CloseBox(ActiveWindow());
-        });
+        .When([] { return WizardShown() && !gShell->opened.empty(); },  // the run has ended
+              [this] {
+                  EXPECT_EQ(Text("lblStatus") + " " + Text("btnDoIt"), "Fertig... Archivieren!");
+                  EXPECT_EQ(MovedAndLeft(), std::make_pair(0, 2));  // a test run moves nothing
+                  Click("cbTest");
+              })
+        .When([] { return !Ticked("cbTest"); }, [] { Click("btnDoIt"); })
+        .Then(AnswerBox(undone, Press(VK_RETURN)))
+        .When(WizardShown, [] { Click("btnUndo"); })
+        .When([] { return ShownForm<frmUndo>() != nullptr; },
+              [] {
+                  EXPECT_EQ(SendMessageW(Ctl("lvRuns"), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+                  Click("cbTest");
+              })
+        .When([] { return !Ticked("cbTest"); }, [] { Click("btnUndoRun"); })
+        .Then(AnswerBox(undone, Press(VK_RETURN)))
+        .When([] { return ShownForm<frmUndo>() != nullptr; }, [] { Click("btnClose"); })
+        .When(WizardShown, [] { CloseBox(ActiveWindow()); });
     RunWizard(script);
     EXPECT_EQ(summary, "Testlauf abgeschlossen - 2 Datei(en) geprüft, 1 Datei(en) archiviert... |OK|");
-    EXPECT_EQ(gShell->opened, std::vector<std::string>{ArchiveProtocolPath()});
-    EXPECT_EQ(MovedAndLeft(), std::make_pair(0, 2));  // a test run moves nothing
+    EXPECT_EQ(gShell->opened, std::vector<std::string>{ArchiveProtocolPath()});  // only after the test run
+    EXPECT_EQ(undone, "Rückgängig abgeschlossen - 1 Datei(en) zurückgeholt... |OK|");
+    EXPECT_EQ(MovedAndLeft(), std::make_pair(0, 2));
 }
 
 TEST_F(Win32Renderer, StoppDuringARunOverALargeTreeEndsItAfterTheFileInHand) {
@@ -334,30 +352,6 @@ TEST_F(Win32Renderer, TheCloseBoxDuringARunStopsItAndClosesTheWindowOnceItHasEnd
         .Then(AnswerBox(summary, ClickButton(1)));
     RunWizard(script);
     ExpectStoppedPartWay(summary);
-}
-
-// The undo dialog over the wizard after a real run: the newest run selected, undone, the
-// summary box, back to the wizard.
-TEST_F(Win32Renderer, UndoDialogFromTheWizardUndoesTheNewestRun) {
-    MakeFile(root / "a.doc", 2005);
-    std::string summary;
-    Script script;
-    script.When(WizardShown, [] { Click("cbTest"); })
-        .When([] { return !Ticked("cbTest"); }, [] { Click("btnDoIt"); })
-        .Then(AnswerBox(summary, Press(VK_RETURN)))
-        .When(WizardShown, [] { Click("btnUndo"); })
-        .When([] { return ShownForm<frmUndo>() != nullptr; },
-              [] {
-                  EXPECT_EQ(SendMessageW(Ctl("lvRuns"), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
-                  Click("cbTest");
-              })
-        .When([] { return !Ticked("cbTest"); }, [] { Click("btnUndoRun"); })
-        .Then(AnswerBox(summary, Press(VK_RETURN)))
-        .When([] { return ShownForm<frmUndo>() != nullptr; }, [] { Click("btnClose"); })
-        .When(WizardShown, [] { CloseBox(ActiveWindow()); });
-    RunWizard(script);
-    EXPECT_EQ(summary, "Rückgängig abgeschlossen - 1 Datei(en) zurückgeholt... |OK|");
-    EXPECT_EQ(MovedAndLeft(), std::make_pair(0, 1));
 }
 
 TEST_F(Win32Renderer, ListEntriesDropDownsAndOptionsAnswerTheUsersInputOncePerAction) {
@@ -431,25 +425,6 @@ TEST_F(Win32Renderer, MessageDialogAnswersEscapeEnterTheCheckBoxTheCloseBoxAndAD
     }
 }
 
-TEST_F(Win32Renderer, StandardMessageBoxShowsGermanCaptionsAndAnswersKeysAndTheCloseBox) {
-    const std::tuple<std::int32_t, Answer, std::string, int> cases[] = {
-        {vbYesNo | vbQuestion | vbDefaultButton2, Press(VK_RETURN), "&Ja|&Nein|", vbNo},
-        {vbOKCancel, Press(VK_ESCAPE), "OK|&Abbrechen|", vbCancel},
-        // Yes/No has no cancel: Escape does nothing, the answer is still the user's click.
-        {vbYesNo, [](HWND box) { Key(GetFocus(), VK_ESCAPE), ClickButton(1)(box); }, "&Ja|&Nein|", vbYes},
-        {vbYesNoCancel, &CloseBox, "&Ja|&Nein|&Abbrechen|", vbCancel},
-        {vbAbortRetryIgnore, ClickButton(3), "&Abbrechen|&Wiederholen|&Ignorieren|", vbIgnore},
-    };
-    for (const auto& [flags, answer, captions, result] : cases) {
-        std::string shown;
-        Script script;
-        script.Then(AnswerBox(shown, answer)).Start();
-        EXPECT_EQ(MsgBoxStd("Zeile 1 & mehr\r\nZeile 2", flags, std::string("Titel")), result) << flags;
-        EXPECT_EQ(shown, "Zeile 1 & mehr\r\nZeile 2 |" + captions) << flags;
-    }
-}
-
-
 // Where the band's middle row meets `fromRight` pixels left of its right end: what the window
 // says is there, and whether its system menu offers Close.
 LRESULT BandHit(int fromRight) {
@@ -470,6 +445,30 @@ void ClickCloseGlyph(HWND) {
     PostMessageW(ActiveWindow(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
 }
 
+TEST_F(Win32Renderer, StandardMessageBoxShowsGermanCaptionsAndAnswersKeysAndTheCloseBox) {
+    const std::tuple<std::int32_t, Answer, std::string, int> cases[] = {
+        {vbYesNo | vbQuestion | vbDefaultButton2, Press(VK_RETURN), "&Ja|&Nein|", vbNo},
+        {vbOKCancel, Press(VK_ESCAPE), "OK|&Abbrechen|", vbCancel},
+        // Yes/No demands a choice: no close glyph, no Close in the menu, the close box and Escape
+        // do nothing; the answer is still the user's click. A single OK has the glyph.
+        {vbYesNo, [](HWND box) {
+             EXPECT_EQ(BandHit(4), HTCAPTION);
+             EXPECT_FALSE(CloseInMenu());
+             CloseBox(box), Key(GetFocus(), VK_ESCAPE), ClickButton(1)(box);
+         }, "&Ja|&Nein|", vbYes},
+        {vbOKOnly, &ClickCloseGlyph, "OK|", vbOK},
+        {vbYesNoCancel, &CloseBox, "&Ja|&Nein|&Abbrechen|", vbCancel},
+        {vbAbortRetryIgnore, ClickButton(3), "&Abbrechen|&Wiederholen|&Ignorieren|", vbIgnore},
+    };
+    for (const auto& [flags, answer, captions, result] : cases) {
+        std::string shown;
+        Script script;
+        script.Then(AnswerBox(shown, answer)).Start();
+        EXPECT_EQ(MsgBoxStd("Zeile 1 & mehr\r\nZeile 2", flags, std::string("Titel")), result) << flags;
+        EXPECT_EQ(shown, "Zeile 1 & mehr\r\nZeile 2 |" + captions) << flags;
+    }
+}
+
 TEST_F(Win32Renderer, TheTitleBandIsTheTitleBarWithACloseGlyphThatOnlyBoxesWithAWayOutHave) {
     Script script;
     script.When(WizardShown, [] {
@@ -484,24 +483,6 @@ TEST_F(Win32Renderer, TheTitleBandIsTheTitleBarWithACloseGlyphThatOnlyBoxesWithA
         ClickCloseGlyph(w);
     });
     RunWizard(script);
-
-    // Yes/No demands a choice: no glyph, no Close in the menu, the close box and Escape do
-    // nothing. A single OK has the glyph, which answers OK.
-    std::string shown;
-    Script yesNo;
-    yesNo.When([] { return ShownForm<ui::StandardBox>() != nullptr; }, [] {
-             EXPECT_EQ(BandHit(4), HTCAPTION);
-             EXPECT_FALSE(CloseInMenu());
-             CloseBox(ActiveWindow());
-             Key(GetFocus(), VK_ESCAPE);
-         })
-        .Then(AnswerBox(shown, ClickButton(2)))
-        .Start();
-    EXPECT_EQ(MsgBoxStd("?", vbYesNo, std::string("T")), vbNo);
-    EXPECT_EQ(shown, "? |&Ja|&Nein|");
-    Script okOnly;
-    okOnly.Then(AnswerBox(shown, &ClickCloseGlyph)).Start();
-    EXPECT_EQ(MsgBoxStd("!", vbOKOnly, std::string("T")), vbOK);
     // The message dialog without a cancel button: Escape acts as its close box.
     Script escape;
     escape.When([] { return ShownForm<frmMsgBoxEx>() != nullptr; }, [] { Key(GetFocus(), VK_ESCAPE); }).Start();
