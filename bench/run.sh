@@ -10,7 +10,8 @@
 # (b) a real run moving 20,000 files against a Python shutil.move script on an identical copy;
 # (c) what a renderer's resync of the wizard form costs at one message pump, and the Qt
 #     renderer's whole pump with the wizard shown;
-# (d) the wizard's opening on the Qt renderer (offscreen): ShowWizard to its first expose.
+# (d) the wizard's opening on the Qt renderer (offscreen): ShowWizard to its first expose;
+# (e) a real run with the run journal against one without, and the undo of that run.
 # With strace installed, the system calls of the test run are counted as well.
 # ardeko.exe under Wine has a benchmark of its own: bench/wine.sh BUILD_DIR_X64 (the build of
 # the windows-x64 preset), a test run over 20,000 files against Wine's `cmd /c dir /s`.
@@ -159,11 +160,11 @@ XDG_RUNTIME_DIR=$WORK QT_QPA_PLATFORM=offscreen "$BUILD/bench/qt_pump" | sed 's/
 echo
 XDG_RUNTIME_DIR=$WORK QT_QPA_PLATFORM=offscreen "$BUILD/bench/qt_first_paint" | sed 's/^/  /'
 
-# (d) Undo. The same real run over 20,000 files with its journal and without one (a folder
+# (e) Undo. The same real run over 20,000 files with its journal and without one (a folder
 #     stands where the journal's file would be, so the run writes none: the cost of before),
 #     then `ardeko undo --run` of the journalled run against that run. Fresh trees each time.
 echo
-echo "== (d) journal and undo, 20,000 files, best of $REPEAT"
+echo "== (e) journal and undo, 20,000 files, best of $REPEAT"
 JOURNAL="$XDG_DATA_HOME/Veltrano/Journal/Office.jsonl"
 T_NOJ="" T_JRN="" T_UNDO=""
 undo_best() { if [ -z "${!1}" ] || awk "BEGIN{exit !($2 < ${!1})}"; then printf -v "$1" '%s' "$2"; fi; }
