@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ struct ArchiveRunState {
     bool AskBeforeOverwrite = true;
     // The journal of a real run while it is under way; none for a test run.
     std::shared_ptr<RunJournal> Journal;
+    // Archive folders already searched for temporaries left by an earlier run: once per run.
+    std::set<std::string> SweptArchiveFolders;
 };
 
 // The twelve German month names, index 0 "Januar" to 11 "Dezember"; German in every UI

@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include <memory>
-#include <set>
 #include <vector>
 
 #include "archive/Journal.h"
@@ -39,11 +38,6 @@ std::string ArchiveTargetFolder(const std::string& folder, const platform::Local
 }
 
 namespace {
-
-std::set<std::string>& SweptFolders() {
-    static std::set<std::string> folders;
-    return folders;
-}
 
 const std::vector<std::string>& AnswerCaptions() {
     static const std::vector<std::string> captions{"Ja", "Nein", "Abbrechen"};
@@ -286,7 +280,7 @@ private:
     // and goes once its writer has stopped; one whose file is gone may be the only copy left,
     // so it stays, and so does one still being written: the protocol names them.
     void SweepTemporaries(const std::string& base, const std::string& archiveFolder) {
-        if (!SweptFolders().insert(archiveFolder).second) return;
+        if (!state_.SweptArchiveFolders.insert(archiveFolder).second) return;
         const char sep = platform::Fs().separator();
         std::vector<std::pair<std::string, platform::TempCopyName>> found;
         try {
@@ -344,7 +338,6 @@ private:
 
 }  // namespace
 
-void ForgetSweptFolders() { SweptFolders().clear(); }
 
 void ProcessFiles(ArchiveDialog& dialog, const std::string& folder, const std::string& pattern,
                   std::int16_t cutOffMonth, std::int16_t cutOffYear) {

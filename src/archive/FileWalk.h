@@ -32,7 +32,4 @@ std::string ArchiveTargetFolder(const std::string& folder, const platform::Local
 void ProcessFiles(ArchiveDialog& dialog, const std::string& folder, const std::string& pattern,
                   std::int16_t cutOffMonth, std::int16_t cutOffYear);
 
-// A new run looks again at every archive folder for temporaries left by earlier runs.
-void ForgetSweptFolders();
-
 }  // namespace ardeko

@@ -88,7 +88,7 @@ RunOutcome RunArchive(ArchiveDialog& dialog) {
     Guarded([&] { job.CutOffMonth = CutOffMonthFromIndex(dialog.MonthListIndex()); });
     Guarded([&] { job.CutOffYear = CutOffYearFromText(dialog.YearText()); });
     state.CheckedCount = state.ArchivedCount = state.ErrorCount = 0;
-    ForgetSweptFolders();
+    state.SweptArchiveFolders.clear();
 
     bool anyTicked = false;
     Guarded([&] {
