@@ -73,6 +73,13 @@ MoveResult FileSystem::moveFile(const std::string& from, const std::string& to, 
     return {};
 }
 
+std::string NotAFolderText(const std::string& path) { return "'" + path + "' ist kein Ordner (Verknüpfung oder Datei)"; }
+
+std::unique_ptr<DirSearch> MatchingNames(std::unique_ptr<DirSearch> all, const std::string& pattern) {
+    if (pattern.empty()) return all;
+    return std::make_unique<MatchingSearch>(std::move(all), pattern);
+}
+
 bool FileSystem::temporaryAbandoned(const std::string&, const TempCopyName&) { return false; }
 
 }  // namespace ardeko::platform

@@ -81,6 +81,54 @@ public:
     virtual IoResult append(std::string_view bytes) = 0;
 };
 
+// A folder held open. Everything done through it happens in this very folder, found once when
+// it was opened, and below it: a folder renamed or replaced by a link meanwhile cannot redirect
+// it. Relative paths below it use the platform's separator and are followed one level at a
+// time, and a link is never followed on the way, neither to a folder nor to a file; a link met
+// where a folder is needed is refused with NotAFolderText.
+class OpenFolder {
+public:
+    explicit OpenFolder(std::string path) : path_(std::move(path)) {}
+    virtual ~OpenFolder() = default;
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    // The path it was opened by (for texts only; nothing is looked up by it).
+    const std::string& path() const { return path_; }
+
+    // The entries whose names match the wildcard `pattern` as this platform's own file search
+    // matches them (on Windows the system's, short names included), or all entries for "".
+    // Folders, hidden and system entries may be among them; the caller sorts them out.
+    virtual std::unique_ptr<DirSearch> list(const std::string& pattern = {}) = 0;
+
+    // Attributes of `relative`, or nothing when it does not exist; a link on the way or at the
+    // end is a system entry.
+    virtual std::optional<FileAttributes> attributes(const std::string& relative) = 0;
+
+    // The folder `relative` opened, or null when a level is missing, a link or a file (`why`,
+    // when given, tells which).
+    virtual std::unique_ptr<OpenFolder> openFolder(const std::string& relative, std::string* why = nullptr) = 0;
+
+    // Creates the folder `name` in this folder.
+    virtual IoResult createFolder(const std::string& name) = 0;
+
+    // Removes the file `relative`.
+    virtual IoResult removeFile(const std::string& relative) = 0;
+
+    // Moves the file `name` of this folder to `relativeTarget` below this folder, as
+    // FileSystem::moveFile does; the source is not taken when it is a link.
+    virtual MoveResult moveFile(const std::string& name, const std::string& relativeTarget, MoveMode mode) = 0;
+
+    // FileSystem::temporaryAbandoned for the temporary `relative`.
+    virtual bool temporaryAbandoned(const std::string& relative, const TempCopyName& owner) = 0;
+
+private:
+    std::string path_;
+};
+
+// The reason given when a path that had to be a folder is a link or a file.
+std::string NotAFolderText(const std::string& path);
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -96,6 +144,10 @@ public:
     // file search matches them (on Windows the system's, short names included). Folders, hidden
     // and system entries may be among them; the caller sorts them out.
     virtual std::unique_ptr<DirSearch> openFileSearch(const std::string& folder, const std::string& pattern);
+
+    // Opens `folder` (a link at this path itself is followed: it is the folder the user
+    // chose); null when it is no folder or cannot be opened.
+    virtual std::unique_ptr<OpenFolder> openFolder(const std::string& folder) = 0;
 
     // Attributes of one path, or nothing when it does not exist.
     virtual std::optional<FileAttributes> attributes(const std::string& path) = 0;
@@ -152,5 +204,9 @@ public:
 // Windows-style wildcard match of one file name: '*' any run, '?' one character,
 // letters compared without regard to case. "*.*" matches every name, with or without a dot.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// `all` narrowed to the names WildcardMatch accepts for `pattern` ("" keeps every name), for
+// platforms without a search of their own.
+std::unique_ptr<DirSearch> MatchingNames(std::unique_ptr<DirSearch> all, const std::string& pattern);
 
 }  // namespace ardeko::platform

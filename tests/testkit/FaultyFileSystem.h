@@ -32,6 +32,7 @@ public:
     std::unique_ptr<platform::DirSearch> openSearch(const std::string& folder) override {
         return std::make_unique<Search>(*this, Fails(Op::OpenSearch, folder) ? nullptr : inner_.openSearch(folder), folder);
     }
+    std::unique_ptr<platform::OpenFolder> openFolder(const std::string& path) override { return inner_.openFolder(path); }
     std::optional<platform::FileAttributes> attributes(const std::string& path) override { return inner_.attributes(path); }
     std::optional<platform::LocalDateTime> fileTime(const std::string& path, platform::FileTimeKind kind) override {
         return Fails(Op::FileTime, path) ? std::nullopt : inner_.fileTime(path, kind);

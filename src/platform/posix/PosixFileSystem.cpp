@@ -321,6 +321,8 @@ public:
         return std::make_unique<PosixDirSearch>(dir);
     }
 
+    std::unique_ptr<OpenFolder> openFolder(const std::string&) override { return nullptr; }  // TODO
+
     std::optional<FileAttributes> attributes(const std::string& path) override {
         struct stat st {};
         if (path.empty() || lstat(path.c_str(), &st) != 0) return std::nullopt;

@@ -264,6 +264,8 @@ public:
         return std::make_unique<Win32DirSearch>(folder.empty() ? std::string(".") : folder, pattern);
     }
 
+    std::unique_ptr<OpenFolder> openFolder(const std::string&) override { return nullptr; }  // TODO
+
     std::optional<FileAttributes> attributes(const std::string& path) override {
         if (path.empty()) return std::nullopt;
         std::string p = path;
