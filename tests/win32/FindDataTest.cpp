@@ -39,6 +39,7 @@ TEST(ClassifyFindData, NameSurrogatesAreSystemEntriesOtherReparsePointsOrdinaryA
         EXPECT_EQ(a.directory, c.directory) << c.what;
         EXPECT_EQ(a.system, c.system) << c.what;
         EXPECT_EQ(a.cloudOnly, c.cloudOnly) << c.what;
+        EXPECT_EQ(platform::win32::IsLink(c.attributes, c.tag), c.system && c.attributes != FILE_ATTRIBUTE_SYSTEM) << c.what;
     }
     EXPECT_TRUE(ClassifyFindData(FindData(kReparse | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, kDedup)).hidden);
     EXPECT_TRUE(ClassifyFindData(FindData(kReparse | FILE_ATTRIBUTE_READONLY, kWof)).readOnly);

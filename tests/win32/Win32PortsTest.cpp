@@ -138,8 +138,9 @@ TEST_F(Win32Ports, MoveKeepsTheTimesAndNeverLosesAFile) {
 }
 
 // An archived file is replaced only when asked, and only by a whole new file: a source its
-// program holds without sharing leaves the old one as it was and no other file behind. (A copy
-// that breaks off on a full disk: tests/win32cli.)
+// program holds without sharing leaves the old one as it was and no other file behind. The
+// moves go through the held folder into an archive folder two levels below it. (A copy that
+// breaks off on a full disk: tests/win32cli.)
 TEST_F(Win32Ports, MoveReplacesOnlyWhenAskedAndOnlyWithAWholeFile) {
     using Mode = platform::MoveMode;
     using Stage = platform::MoveResult::Stage;
@@ -149,13 +150,15 @@ TEST_F(Win32Ports, MoveReplacesOnlyWhenAskedAndOnlyWithAWholeFile) {
         {"ja.doc", Mode::ReplaceExisting, FILE_ATTRIBUTE_READONLY, false, Stage::Done},
         {"gesperrt.doc", Mode::ReplaceExisting, 0, true, Stage::CopyFailed},  // open with share mode 0
     };
+    const auto folder = fs.openFolder(dir.str());
+    ASSERT_TRUE(folder && folder->createFolder("Ziel") && folder->createFolder("Ziel\\~~~ 2008"));
     for (const auto& c : cases) {
-        const std::string source = dir / c.name, target = dir / (std::string("Ziel\\") + c.name);
+        const std::string source = dir / c.name, target = dir / (std::string("Ziel\\~~~ 2008\\") + c.name);
         Make(source, c.name);
         Make(target, "alt", c.targetAttributes);
         HANDLE held = INVALID_HANDLE_VALUE;
         if (c.holdOpen) held = CreateFileW(Wide(source).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        const auto moved = fs.moveFile(source, target, c.mode);
+        const auto moved = folder->moveFile(c.name, std::string("Ziel\\~~~ 2008\\") + c.name, c.mode);
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
         EXPECT_EQ(moved.stage, c.stage) << c.name << ": " << moved.error;
         EXPECT_EQ(ReadAll(target).size(), c.stage == Stage::Done ? std::string(c.name).size() : 3u) << c.name;
@@ -166,7 +169,7 @@ TEST_F(Win32Ports, MoveReplacesOnlyWhenAskedAndOnlyWithAWholeFile) {
     }
     WIN32_FIND_DATAW found{};
     int entries = 0;
-    HANDLE search = FindFirstFileW(Wide(dir / "Ziel\\*").c_str(), &found);
+    HANDLE search = FindFirstFileW(Wide(dir / "Ziel\\~~~ 2008\\*").c_str(), &found);
     do entries += found.cFileName[0] != L'.' || Utf8(found.cFileName).rfind(".ardeko~", 0) == 0;
     while (FindNextFileW(search, &found));
     FindClose(search);
@@ -176,13 +179,17 @@ TEST_F(Win32Ports, MoveReplacesOnlyWhenAskedAndOnlyWithAWholeFile) {
 // The walk's file search is the system's: the names "dir /b /a-d-h-s PATTERN" shows in that
 // folder, short names included.
 TEST_F(Win32Ports, FileSearchFindsWhatTheSystemsDirFinds) {
-    for (const char* name : {"Kunden.mdb_alt", "Kunden.mdb", "a.doc", "B.DOCX", "Bericht 2008.doc", "x.txt", "ohne"}) Make(dir / name);
+    for (const char* name : {"Kunden.mdb_alt", "Kunden.mdb", "a.doc", "B.DOCX", "Bericht 2008.doc", "x.txt", "ohne",
+                             "Mappe.xlsx", "Alt.XLS", "Vorlage.dotm", "Folien.pps", "Schau.ppsx.bak"})
+        Make(dir / name);
     Make(dir / "versteckt.doc", "x", FILE_ATTRIBUTE_HIDDEN);
     CreateDirectoryW(Wide(dir / "Ordner.doc").c_str(), nullptr);
-    for (const std::string pattern : {"*.MDB", "*.DOC*", "*.doc", "?.doc", "*.*", "*", "*.t?t"}) {
+    const auto folder = platform::Fs().openFolder(dir.str());
+    ASSERT_TRUE(folder);
+    for (const std::string pattern : {"*.MDB", "*.DOC*", "*.doc", "?.doc", "*.*", "*", "*.t?t", "*.XLS*", "*.DOT*", "*.PPS*"}) {
         std::set<std::string> ours, system;
         platform::DirEntry e;
-        for (auto search = platform::Fs().openFileSearch(dir.str(), pattern); search->next(e);)
+        for (auto search = folder->list(pattern); search->next(e);)
             if (!e.attributes.directory && !e.attributes.hidden && !e.attributes.system) ours.insert(e.name);
         FILE* out = _wpopen(Wide("cmd /c \"cd /d \"" + dir.str() + "\" && dir /b /a-d-h-s " + pattern + "\"").c_str(), L"r");
         ASSERT_NE(out, nullptr);
@@ -195,6 +202,35 @@ TEST_F(Win32Ports, FileSearchFindsWhatTheSystemsDirFinds) {
         EXPECT_EQ(ours, system) << pattern;
         EXPECT_FALSE(ours.empty()) << pattern;
     }
+}
+
+// A held folder is reached by its handle, level by level: it cannot be renamed or removed
+// while held, and a file where a folder is needed is refused with the walk's reason.
+TEST_F(Win32Ports, HeldFolderIsReachedByHandleAndStaysInPlace) {
+    Make(dir / "Ablage\\a.doc");
+    CreateDirectoryW(Wide(dir / "Ablage\\Sub").c_str(), nullptr);
+    auto held = platform::Fs().openFolder(dir / "Ablage\\");
+    ASSERT_TRUE(held);
+    EXPECT_EQ(held->path(), dir / "Ablage");
+    EXPECT_TRUE(held->attributes("Sub")->directory);
+    EXPECT_FALSE(held->attributes("fehlt.doc") || held->attributes("Sub\\fehlt.doc") || held->attributes("..\\Ablage"));
+    std::string why;
+    EXPECT_FALSE(held->openFolder("a.doc", &why));
+    EXPECT_EQ(why, platform::NotAFolderText(dir / "Ablage\\a.doc"));
+    const auto moved = held->moveFile("a.doc", "a.doc\\a.doc", platform::MoveMode::NoReplace);
+    EXPECT_EQ(moved.stage, platform::MoveResult::Stage::CopyFailed);
+    EXPECT_EQ(moved.error, platform::NotAFolderText(dir / "Ablage\\a.doc"));
+
+    auto sub = held->openFolder("Sub");
+    ASSERT_TRUE(sub);
+    // A folder in use cannot be taken away: its name keeps naming the folder held.
+    EXPECT_FALSE(MoveFileW(Wide(dir / "Ablage").c_str(), Wide(dir / "Weg").c_str()));
+    EXPECT_FALSE(RemoveDirectoryW(Wide(dir / "Ablage\\Sub").c_str()));
+    EXPECT_EQ(held->moveFile("a.doc", "Sub\\a.doc", platform::MoveMode::NoReplace).stage, platform::MoveResult::Stage::Done);
+    EXPECT_TRUE(sub->attributes("a.doc") && sub->removeFile("a.doc") && !sub->attributes("a.doc"));
+    sub.reset();
+    held.reset();
+    EXPECT_TRUE(MoveFileW(Wide(dir / "Ablage").c_str(), Wide(dir / "Weg").c_str()));
 }
 
 TEST_F(Win32Ports, ProtocolLinesAreAppendedInTheAnsiCodePageWithCrLf) {
