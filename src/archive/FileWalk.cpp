@@ -59,10 +59,12 @@ public:
     Walk(ArchiveDialog& dialog, const std::string& pattern, std::int16_t month, std::int16_t year)
         : dlg_(dialog), state_(dialog.RunState()), pattern_(pattern), month_(month), year_(year) {}
 
-    void Folder(const std::string& folder) {
+    // Everything below happens relative to `dir`, which stays open meanwhile: what was listed
+    // is what is entered and moved, even when somebody swaps a folder for a link meanwhile.
+    void Folder(platform::OpenFolder& dir) {
         if (state_.CancelRequested) return CancelExit();
-        const std::string base = AddBackslash(folder);
-        Files(base);
+        const std::string base = AddBackslash(dir.path());
+        Files(dir, base);
         if (state_.CancelRequested) return CancelExit();
 
         bool withSubfolders = false;
@@ -76,13 +78,13 @@ public:
         // list is held while its subfolders are walked.
         std::vector<std::string> subfolders;
         try {
-            auto search = platform::Fs().openSearch(base);
+            auto search = dir.list();
             platform::DirEntry entry;
             while (search && search->next(entry)) {
                 const auto& a = entry.attributes;
                 if (!a.directory || a.hidden || a.system) continue;
                 if (entry.name.rfind(ArchiveFolderPrefix, 0) == 0) continue;
-                subfolders.push_back(base + entry.name);
+                subfolders.push_back(entry.name);
                 Status("Prüfe Verzeichnis " + std::to_string(subfolders.size()) + "...");
                 PumpMessages();
                 if (state_.CancelRequested) break;
@@ -90,7 +92,16 @@ public:
         } catch (...) {
         }
         if (state_.CancelRequested) return CancelExit();
-        for (const auto& sub : subfolders) Folder(AddBackslash(sub));
+        // A subfolder that is no longer a folder (a link put in its place) is not entered.
+        for (const auto& name : subfolders) {
+            std::unique_ptr<platform::OpenFolder> sub;
+            try {
+                sub = dir.openFolder(name);
+            } catch (...) {
+            }
+            if (sub) Folder(*sub);
+            if (state_.CancelRequested) return CancelExit();
+        }
     }
 
 private:
@@ -107,10 +118,10 @@ private:
     }
 
     // Steps for the matching files of one folder, one at a time in listing order.
-    void Files(const std::string& base) {
+    void Files(platform::OpenFolder& dir, const std::string& base) {
         std::unique_ptr<platform::DirSearch> search;
         try {
-            search = platform::Fs().openFileSearch(base, pattern_);
+            search = dir.list(pattern_);
         } catch (...) {
             return;
         }
@@ -124,7 +135,7 @@ private:
             const auto& a = entry.attributes;
             if (a.directory || a.hidden || a.system) continue;
             try {
-                OneFile(*search, base, entry.name);
+                OneFile(*search, dir, base, entry.name);
             } catch (...) {
                 // Whatever failed for this file, the walk goes on with the next one.
             }
@@ -132,7 +143,7 @@ private:
         }
     }
 
-    void OneFile(platform::DirSearch& search, const std::string& base, const std::string& name) {
+    void OneFile(platform::DirSearch& search, platform::OpenFolder& dir, const std::string& base, const std::string& name) {
         ++state_.CheckedCount;
         Status("Prüfe Datei " + std::to_string(state_.CheckedCount) + "...");
         PumpMessages();
@@ -147,7 +158,7 @@ private:
         if (scheme == FolderScheme::YearMonth && when->month >= 1 && when->month <= 12)
             monthName = dlg_.MonthName(when->month - 1);
         const std::string targetFolder = ArchiveTargetFolder(base, *when, scheme, monthName);
-        const std::string target = targetFolder + platform::Fs().separator() + FileNameFromPath(fullPath);
+        const std::string target = targetFolder + platform::Fs().separator() + name;
 
         if (CharacterCount(target) > MaxTargetPathLength) {
             SystemBeep();
@@ -180,14 +191,17 @@ private:
 
         // A link or a file named like the archive folder would carry the file out of the tree
         // or stand in its way: the file stays where it is.
-        if (const std::string blocked = BlockedArchiveFolder(base, targetFolder); !blocked.empty()) {
-            MoveFailed(fullPath, target, "'" + blocked + "' ist kein Ordner (Verknüpfung oder Datei)");
+        // Below `dir`, as the port takes it.
+        const std::string archive = targetFolder.substr(base.size());
+        const std::string archived = archive + platform::Fs().separator() + name;
+        if (const std::string blocked = BlockedArchiveFolder(dir, archive); !blocked.empty()) {
+            MoveFailed(fullPath, target, platform::NotAFolderText(base + blocked));
             return;
         }
         // An existing archived file is replaced by the move itself, in one step once the new one
         // is whole: if the move fails, the old one is still there.
         auto mode = platform::MoveMode::NoReplace;
-        const bool replaces = ExistsAsFile(target);
+        const bool replaces = ExistsAsFile(dir, archived);
         if (replaces) {
             if (!MayReplace(target)) return;
             mode = platform::MoveMode::ReplaceExisting;
@@ -196,12 +210,12 @@ private:
         // The journal learns of the move before it is tried, so a kill in the middle of it
         // can still be undone; the archive folders about to be made are noted with it.
         const int journalSeq = state_.Journal ? state_.Journal->Intent(fullPath, target, base, targetFolder, replaces) : 0;
-        if (IsFolder(targetFolder)) SweepTemporaries(base, targetFolder);
-        else CreatePath(targetFolder);
+        if (IsFolder(dir, archive)) SweepTemporaries(dir, base, archive);
+        else CreatePath(dir, archive);
 
         platform::MoveResult moved;
         try {
-            moved = platform::Fs().moveFile(fullPath, target, mode);
+            moved = dir.moveFile(name, archived, mode);
         } catch (const std::exception& e) {
             moved = {platform::MoveResult::Stage::CopyFailed, e.what()};
         } catch (...) {
@@ -230,12 +244,12 @@ private:
 
     // The first level of the archive folder (year, then month) that exists as anything but a
     // real folder, or "" when every existing level is one.
-    static std::string BlockedArchiveFolder(const std::string& base, const std::string& targetFolder) {
+    static std::string BlockedArchiveFolder(platform::OpenFolder& dir, const std::string& archive) {
         const char sep = platform::Fs().separator();
-        for (auto p = targetFolder.find(sep, base.size());; p = targetFolder.find(sep, p + 1)) {
-            const std::string level = targetFolder.substr(0, p);
+        for (auto p = archive.find(sep);; p = archive.find(sep, p + 1)) {
+            const std::string level = archive.substr(0, p);
             try {
-                const auto a = platform::Fs().attributes(level);
+                const auto a = dir.attributes(level);
                 if (a && (!a->directory || a->system)) return level;
             } catch (...) {
                 return level;
@@ -279,26 +293,28 @@ private:
     // works in, once per folder and run. One whose file still lies in `base` is a spare copy
     // and goes once its writer has stopped; one whose file is gone may be the only copy left,
     // so it stays, and so does one still being written: the protocol names them.
-    void SweepTemporaries(const std::string& base, const std::string& archiveFolder) {
-        if (!state_.SweptArchiveFolders.insert(archiveFolder).second) return;
+    void SweepTemporaries(platform::OpenFolder& dir, const std::string& base, const std::string& archive) {
+        if (!state_.SweptArchiveFolders.insert(base + archive).second) return;
         const char sep = platform::Fs().separator();
         std::vector<std::pair<std::string, platform::TempCopyName>> found;
         try {
-            auto search = platform::Fs().openSearch(archiveFolder);
+            auto folder = dir.openFolder(archive);
+            auto search = folder ? folder->list() : nullptr;
             platform::DirEntry entry;
             while (search && search->next(entry))
                 if (auto owner = platform::ParseTempCopyName(entry.name); owner && !entry.attributes.directory)
-                    found.emplace_back(archiveFolder + sep + entry.name, std::move(*owner));
+                    found.emplace_back(archive + sep + entry.name, std::move(*owner));
         } catch (...) {
         }
-        for (const auto& [path, owner] : found) {
+        for (const auto& [relative, owner] : found) {
+            const std::string path = base + relative;
             try {
-                const bool sourceThere = !owner.finalName.empty() && ExistsAsFile(base + owner.finalName);
+                const bool sourceThere = !owner.finalName.empty() && ExistsAsFile(dir, owner.finalName);
                 if (!sourceThere) {
                     WritePROTO("! Zwischenkopie '" + path + "' bleibt erhalten (Quelldatei fehlt)...");
-                } else if (!platform::Fs().temporaryAbandoned(path, owner)) {
+                } else if (!dir.temporaryAbandoned(relative, owner)) {
                     WritePROTO("! Zwischenkopie '" + path + "' bleibt erhalten (wird noch geschrieben)...");
-                } else if (const auto removed = platform::Fs().removeFile(path); !removed) {
+                } else if (const auto removed = dir.removeFile(relative); !removed) {
                     WritePROTO({"! Problem beim Löschen von '" + path + "'", "! " + removed.error});
                 }
             } catch (...) {
@@ -306,14 +322,14 @@ private:
         }
     }
 
-    static bool ExistsAsFile(const std::string& path) {
-        const auto a = platform::Fs().attributes(path);
+    static bool ExistsAsFile(platform::OpenFolder& dir, const std::string& relative) {
+        const auto a = dir.attributes(relative);
         return a && !a->directory;
     }
 
-    static bool IsFolder(const std::string& path) {
+    static bool IsFolder(platform::OpenFolder& dir, const std::string& relative) {
         try {
-            const auto a = platform::Fs().attributes(path);
+            const auto a = dir.attributes(relative);
             return a && a->directory;
         } catch (...) {
             return false;
@@ -342,7 +358,8 @@ private:
 void ProcessFiles(ArchiveDialog& dialog, const std::string& folder, const std::string& pattern,
                   std::int16_t cutOffMonth, std::int16_t cutOffYear) {
     try {
-        Walk(dialog, pattern, cutOffMonth, cutOffYear).Folder(folder);
+        // A start folder that cannot be opened has nothing to archive.
+        if (auto dir = platform::Fs().openFolder(folder)) Walk(dialog, pattern, cutOffMonth, cutOffYear).Folder(*dir);
     } catch (...) {
     }
     FlushPROTO();  // a pattern's lines are all in the protocol when its walk ends

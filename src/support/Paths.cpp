@@ -67,6 +67,23 @@ bool CreatePath(const std::string& path) {
     return true;
 }
 
+bool CreatePath(platform::OpenFolder& from, const std::string& relative) {
+    try {
+        const char sep = Sep();
+        const auto end = relative.find(sep);
+        const std::string first = relative.substr(0, end);
+        if (first.empty()) return true;
+        try {
+            from.createFolder(first);
+        } catch (...) {
+        }
+        if (end == std::string::npos) return true;
+        if (auto level = from.openFolder(first)) CreatePath(*level, relative.substr(end + 1));
+    } catch (...) {
+    }
+    return true;
+}
+
 std::string GetSpecialFolder(std::int32_t csidl) {
     try {
         auto folder = platform::Sh().SpecialFolder(csidl);

@@ -182,6 +182,46 @@ TEST_F(FileWalk, ArchiveFolderThatIsNoRealFolderKeepsTheFileInTheTree) {
     }
 }
 
+// The same when somebody swaps a folder for a link while the run is under way, at each moment
+// between the walk seeing a folder and using it: nothing outside the tree is moved or made.
+TEST_F(FileWalk, FolderSwappedForALinkDuringTheRunIsNeitherEnteredNorWrittenThrough) {
+    const std::string outside = env.dir / "Anderswo", month = "~~~ 2008/~~~ 01 Januar";
+    const auto swap = [&](const std::string& folder) { fs::rename(folder, folder + ".alt"), fs::create_directory_symlink(outside, folder); };
+    const auto whenMade = [&](const char* level) { faulty.onCreatedFolder = [&, level](const std::string& f) { if (f == At(level)) swap(f); }; };
+    const std::string refused = "! Problem beim Verschieben von 'Daten/a.doc'|! nach 'Daten/";
+    const struct { const char* name; bool months; std::function<void()> arm; std::string counts, protocol; } cases[] = {
+        {"year made", false, [&] { whenMade("~~~ 2008"); }, "1/0/1",
+         refused + "~~~ 2008/a.doc'|! 'Daten/~~~ 2008' ist kein Ordner (Verknüpfung oder Datei)"},
+        {"year made, months", true, [&] { whenMade("~~~ 2008"); }, "1/0/1",
+         refused + month + "/a.doc'|! 'Daten/~~~ 2008' ist kein Ordner (Verknüpfung oder Datei)"},
+        {"month made", true, [&] { whenMade(month.c_str()); }, "1/0/1",
+         refused + month + "/a.doc'|! 'Daten/" + month + "' ist kein Ordner (Verknüpfung oder Datei)"},
+        {"year checked", false, [&] {  // listed for leftover temporaries just before the move
+             MakeFile(At("~~~ 2008/alt.txt"), "alt", Date(2008, 1, 1));
+             faulty.onListed = [&](const std::string& f, const platform::DirEntry&) { if (f == At("~~~ 2008/")) swap(At("~~~ 2008")); };
+         }, "1/0/1", refused + "~~~ 2008/a.doc'|! 'Daten/~~~ 2008' ist kein Ordner (Verknüpfung oder Datei)"},
+        {"subfolder listed", false, [&] {
+             fs::rename(At("a.doc"), At("Sub/a.doc"));
+             faulty.onListed = [&](const std::string& f, const platform::DirEntry& e) { if (f == At("") && e.name == "Sub") swap(At("Sub")); };
+         }, "0/0/0", ""},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(root), fs::remove_all(outside), fs::remove(ArchiveProtocolPath());
+        fs::create_directories(outside);
+        MakeFile(outside + "/a.doc", "fremd", Date(2001, 1, 1));
+        Make({"a.doc"}, Date(2008, 1, 1)), fs::create_directories(At("Sub"));
+        faulty.onCreatedFolder = nullptr, faulty.onListed = nullptr;
+        c.arm();
+        if (c.months) dlg.obYearMonth.Select();
+        else dlg.obYear.Select();
+        dlg.RunState() = {}, Walk();
+        EXPECT_EQ(Counts(), c.counts) << c.name;
+        EXPECT_EQ(Protocol(), c.protocol) << c.name;
+        EXPECT_EQ(Tree(outside) + " " + ReadFile(outside + "/a.doc"), "a.doc fremd") << c.name;
+    }
+    faulty.onCreatedFolder = nullptr, faulty.onListed = nullptr;
+}
+
 // Also when the user agreed to replace the archived file: it goes only when the new one is whole.
 TEST_F(FileWalk, FailedCopyKeepsTheSourceAndTheOldArchivedFileAndFailedDeletionBothCopiesEachAsOneError) {
     Make({"a.doc", "Sub/b.doc"}, Date(2008, 1, 1));
@@ -226,8 +266,8 @@ TEST_F(FileWalk, VanishedOrUnreadableFilesFoldersAndProtocolArePassedOver) {
     int subSeen = 0;
     faulty.onListed = [&](const std::string& folder, const platform::DirEntry& e) {
         if (e.name == "weg.doc") fs::remove(folder + e.name);
-        // The second sighting is the subfolder listing: the folder goes before it is walked.
-        if (e.name == "Sub" && ++subSeen == 2) fs::remove_all(folder + e.name);
+        // Listed, then gone before it is walked (first walk only).
+        if (e.name == "Sub" && subSeen++ == 0) fs::remove_all(folder + e.name);
         // The data folder goes during the run: the next line makes it again.
         if (e.name == "y.doc") fs::remove_all(fs::path(ArchiveProtocolPath()).parent_path());
     };

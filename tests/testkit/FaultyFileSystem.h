@@ -1,7 +1,8 @@
 #pragma once
 // A file system that fails on purpose: wraps a real one, makes chosen operations fail on chosen
-// paths (optionally only after some calls went through), and lets a test change the tree between
-// a listing handing out an entry and the caller using it.
+// paths (optionally only after some calls went through), also through the folders it opens, and
+// lets a test change the tree at chosen moments: between a listing handing out an entry and the
+// caller using it, and after a folder was created.
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ public:
     // Runs after a listing of `folder` produced `entry` and before the caller sees it; it may
     // change what the caller sees.
     std::function<void(const std::string& folder, platform::DirEntry& entry)> onListed;
+    // Runs after a folder was created through an open folder.
+    std::function<void(const std::string& folder)> onCreatedFolder;
     // Runs for each line about to be appended, also for one that is then made to fail.
     std::function<void(const std::string& line)> onAppend;
 
@@ -32,7 +35,7 @@ public:
     std::unique_ptr<platform::DirSearch> openSearch(const std::string& folder) override {
         return std::make_unique<Search>(*this, Fails(Op::OpenSearch, folder) ? nullptr : inner_.openSearch(folder), folder);
     }
-    std::unique_ptr<platform::OpenFolder> openFolder(const std::string& path) override { return inner_.openFolder(path); }
+    std::unique_ptr<platform::OpenFolder> openFolder(const std::string& path) override { return Wrap(inner_.openFolder(path)); }
     std::optional<platform::FileAttributes> attributes(const std::string& path) override { return inner_.attributes(path); }
     std::optional<platform::LocalDateTime> fileTime(const std::string& path, platform::FileTimeKind kind) override {
         return Fails(Op::FileTime, path) ? std::nullopt : inner_.fileTime(path, kind);
@@ -62,7 +65,11 @@ public:
 private:
     struct Fault { Op op; std::string pathPart; int afterCalls, seen = 0; };
 
-    // The inner listing (or none) with the hook; times are read by path so that faults apply.
+    std::string Join(const std::string& folder, const std::string& name) const {
+        return !folder.empty() && folder.back() == separator() ? folder + name : folder + separator() + name;
+    }
+
+    // The inner listing (or none) with the hook and the faults of file times.
     struct Search : platform::DirSearch {
         Search(FaultyFileSystem& o, std::unique_ptr<platform::DirSearch> l, std::string in) : fs(o), inner(std::move(l)), folder(std::move(in)) {}
         bool next(platform::DirEntry& out) override {
@@ -71,13 +78,52 @@ private:
             return true;
         }
         std::optional<platform::LocalDateTime> fileTime(const std::string& name, platform::FileTimeKind kind) override {
-            const bool joined = !folder.empty() && folder.back() == fs.separator();
-            return fs.fileTime(joined ? folder + name : folder + fs.separator() + name, kind);
+            if (!inner || fs.Fails(Op::FileTime, fs.Join(folder, name))) return std::nullopt;
+            return inner->fileTime(name, kind);
         }
         FaultyFileSystem& fs;
         std::unique_ptr<platform::DirSearch> inner;
         std::string folder;
     };
+
+    // An inner open folder whose operations fail as the faults say. A move that is to fail at
+    // the deletion copies first, as a move across volumes would.
+    struct Folder : platform::OpenFolder {
+        Folder(FaultyFileSystem& o, std::unique_ptr<platform::OpenFolder> in) : OpenFolder(in->path()), fs(o), inner(std::move(in)) {}
+        std::unique_ptr<platform::DirSearch> list(const std::string& pattern) override {
+            return std::make_unique<Search>(fs, fs.Fails(Op::OpenSearch, path()) ? nullptr : inner->list(pattern), fs.Join(path(), ""));
+        }
+        std::optional<platform::FileAttributes> attributes(const std::string& rel) override { return inner->attributes(rel); }
+        std::unique_ptr<platform::OpenFolder> openFolder(const std::string& rel, std::string* why) override {
+            return fs.Wrap(inner->openFolder(rel, why));
+        }
+        platform::IoResult createFolder(const std::string& name) override {
+            if (fs.Fails(Op::CreateDirectory, fs.Join(path(), name))) return Denied();
+            auto made = inner->createFolder(name);
+            if (made && fs.onCreatedFolder) fs.onCreatedFolder(fs.Join(path(), name));
+            return made;
+        }
+        platform::IoResult removeFile(const std::string& rel) override {
+            return fs.Fails(Op::Remove, fs.Join(path(), rel)) ? Denied() : inner->removeFile(rel);
+        }
+        platform::MoveResult moveFile(const std::string& name, const std::string& rel, platform::MoveMode mode) override {
+            const std::string from = fs.Join(path(), name), to = fs.Join(path(), rel);
+            if (fs.Fails(Op::Copy, from + "\n" + to)) return {platform::MoveResult::Stage::CopyFailed, Denied().error};
+            if (!fs.Fails(Op::Remove, from)) return inner->moveFile(name, rel, mode);
+            if (mode == platform::MoveMode::NoReplace && inner->attributes(rel))
+                return {platform::MoveResult::Stage::CopyFailed, platform::kTargetExistsText};
+            if (auto copied = fs.inner_.copyFile(from, to); !copied) return {platform::MoveResult::Stage::CopyFailed, copied.error};
+            return {platform::MoveResult::Stage::DeleteFailed, Denied().error};
+        }
+        bool temporaryAbandoned(const std::string& rel, const platform::TempCopyName& owner) override {
+            return inner->temporaryAbandoned(rel, owner);
+        }
+        FaultyFileSystem& fs;
+        std::unique_ptr<platform::OpenFolder> inner;
+    };
+    std::unique_ptr<platform::OpenFolder> Wrap(std::unique_ptr<platform::OpenFolder> in) {
+        return in ? std::make_unique<Folder>(*this, std::move(in)) : nullptr;
+    }
 
     static platform::IoResult Denied() { return platform::IoResult::failure("Zugriff verweigert (simuliert)"); }
     bool Fails(Op op, const std::string& paths) {

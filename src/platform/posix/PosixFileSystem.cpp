@@ -253,33 +253,160 @@ MoveResult MoveBetween(int sourceDir, const std::string& name, int targetDir, co
     return {};
 }
 
-// Moves `name` of `folder` to `relative` below the same folder (an archive folder inside it).
-// Every folder on the way is opened without following links and the file is placed relative
-// to the last one opened, so neither a link that is there nor one swapped in meanwhile can
-// carry the file out of the tree.
-MoveResult MoveWithinFolder(const std::string& folder, const std::string& name, const std::string& relative,
-                            MoveMode mode) {
-    FdGuard source{open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (source.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
-    FdGuard target{dup(source.fd)};
-    if (target.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
-    std::size_t at = 0;
-    for (auto slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', at)) {
-        const std::string part = relative.substr(at, slash - at);
+std::string Join(const std::string& folder, const std::string& relative) {
+    if (folder.empty() || folder.back() == '/') return folder + relative;
+    return folder + '/' + relative;
+}
+
+// The levels of a relative path; doubled separators give no empty level.
+std::vector<std::string> Levels(const std::string& relative) {
+    std::vector<std::string> levels;
+    for (std::size_t at = 0; at <= relative.size();) {
+        auto slash = relative.find('/', at);
+        if (slash == std::string::npos) slash = relative.size();
+        if (slash > at) levels.push_back(relative.substr(at, slash - at));
         at = slash + 1;
-        if (part.empty()) continue;
-        const int next = openat(target.fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0) {
-            const int err = errno;
-            if (err == ELOOP || err == ENOTDIR)
-                return {MoveResult::Stage::CopyFailed,
-                        "'" + relative.substr(0, slash) + "' ist kein Ordner (Verknüpfung oder Datei)"};
-            return Failed(MoveResult::Stage::CopyFailed, err);
-        }
-        close(target.fd);
-        target.fd = next;
     }
-    return MoveBetween(source.fd, name, target.fd, relative.substr(at), mode);
+    return levels;
+}
+
+// Opens the folder `name` of `dirFd` without following a link. A folder we may not read is
+// still opened as a path handle, which is enough to create, rename and look things up inside.
+int OpenLevel(int dirFd, const char* name) {
+    const int fd = openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0 || errno != EACCES) return fd;
+    const int path = openat(dirFd, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (path >= 0 && (fstat(path, &st) != 0 || !S_ISDIR(st.st_mode))) {
+        close(path);
+        errno = ENOTDIR;
+        return -1;
+    }
+    return path;
+}
+
+// Follows the first `count` levels from `dirFd`, each one opened without following a link.
+// Returns the last folder's descriptor (a duplicate of `dirFd` for none), or -1 with errno set
+// and `failedAt` the level that could not be opened.
+int OpenLevels(int dirFd, const std::vector<std::string>& levels, std::size_t count, std::size_t& failedAt) {
+    FdGuard current{fcntl(dirFd, F_DUPFD_CLOEXEC, 0)};
+    for (failedAt = 0; current.fd >= 0 && failedAt < count; ++failedAt) {
+        const int next = OpenLevel(current.fd, levels[failedAt].c_str());
+        if (next < 0) return -1;
+        close(current.fd);
+        current.fd = next;
+    }
+    return current.release();
+}
+
+bool IsLinkOrFile(int err) { return err == ELOOP || err == ENOTDIR; }
+
+bool Abandoned(int dirFd, const char* name, const TempCopyName& owner);
+
+// A folder held open by its descriptor; every relative path is followed level by level from it.
+class PosixFolder final : public OpenFolder {
+public:
+    PosixFolder(std::string path, int fd) : OpenFolder(std::move(path)), fd_(fd) {}
+    ~PosixFolder() override { close(fd_); }
+
+    std::unique_ptr<DirSearch> list(const std::string& pattern) override {
+        // A listing of its own: a duplicated descriptor would share the reading position.
+        const int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
+        if (dir == nullptr) {
+            if (fd >= 0) close(fd);
+            return std::make_unique<EmptySearch>();
+        }
+        return MatchingNames(std::make_unique<PosixDirSearch>(dir), pattern);
+    }
+
+    std::optional<FileAttributes> attributes(const std::string& relative) override {
+        const auto levels = Levels(relative);
+        if (levels.empty()) return std::nullopt;
+        std::size_t failedAt = 0;
+        FdGuard dir{OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
+        if (dir.fd < 0) {
+            if (!IsLinkOrFile(errno)) return std::nullopt;
+            FileAttributes onTheWay;
+            onTheWay.system = true;
+            return onTheWay;
+        }
+        struct stat st {};
+        if (fstatat(dir.fd, levels.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+        return AttributesFromMode(levels.back(), st.st_mode);
+    }
+
+    std::unique_ptr<OpenFolder> openFolder(const std::string& relative, std::string* why) override {
+        const auto levels = Levels(relative);
+        std::size_t failedAt = 0;
+        const int fd = OpenLevels(fd_, levels, levels.size(), failedAt);
+        if (fd >= 0) return std::make_unique<PosixFolder>(Join(path(), relative), fd);
+        if (why != nullptr) *why = Refusal(levels, failedAt, errno);
+        return nullptr;
+    }
+
+    IoResult createFolder(const std::string& name) override {
+        if (mkdirat(fd_, name.c_str(), 0777) != 0) return IoResult::failure(ErrnoText(errno));
+        return IoResult::success();
+    }
+
+    IoResult removeFile(const std::string& relative) override {
+        const auto levels = Levels(relative);
+        std::size_t failedAt = 0;
+        FdGuard dir{levels.empty() ? -1 : OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
+        if (dir.fd < 0 || unlinkat(dir.fd, levels.back().c_str(), 0) != 0) return IoResult::failure(ErrnoText(errno));
+        return IoResult::success();
+    }
+
+    MoveResult moveFile(const std::string& name, const std::string& relativeTarget, MoveMode mode) override {
+        const auto levels = Levels(relativeTarget);
+        if (levels.empty()) return Failed(MoveResult::Stage::CopyFailed, EINVAL);
+        std::size_t failedAt = 0;
+        FdGuard target{OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
+        if (target.fd < 0) return {MoveResult::Stage::CopyFailed, Refusal(levels, failedAt, errno)};
+        return MoveBetween(fd_, name, target.fd, levels.back(), mode);
+    }
+
+    bool temporaryAbandoned(const std::string& relative, const TempCopyName& owner) override {
+        const auto levels = Levels(relative);
+        std::size_t failedAt = 0;
+        FdGuard dir{levels.empty() ? -1 : OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
+        return dir.fd >= 0 && Abandoned(dir.fd, levels.back().c_str(), owner);
+    }
+
+private:
+    // Why the level `failedAt` could not be opened: a link or a file there, or the system's reason.
+    std::string Refusal(const std::vector<std::string>& levels, std::size_t failedAt, int err) const {
+        if (!IsLinkOrFile(err)) return ErrnoText(err);
+        std::string level = path();
+        for (std::size_t i = 0; i <= failedAt && i < levels.size(); ++i) level = Join(level, levels[i]);
+        return NotAFolderText(level);
+    }
+
+    int fd_;
+};
+
+// Opens a folder by its path as the user gave it: a link there is followed.
+int OpenByPath(const std::string& folder) {
+    const char* path = folder.empty() ? "." : folder.c_str();
+    const int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0 || errno != EACCES) return fd;
+    return open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+// The status-change time moves with every write and with the final setting of times, and
+// nobody can set it back: a copy whose status has not changed for half a day is not being
+// written, on whichever machine.
+bool Abandoned(int dirFd, const char* name, const TempCopyName& owner) {
+    constexpr time_t kAbandonedAfterSeconds = 12 * 60 * 60;
+    struct statx sx {};
+    if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW, STATX_CTIME, &sx) != 0) return false;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec - static_cast<time_t>(sx.stx_ctime.tv_sec) > kAbandonedAfterSeconds) return true;
+    if (owner.machine != MachineName() || owner.process == 0) return false;
+    if (owner.process == static_cast<std::uint32_t>(getpid())) return false;
+    return kill(static_cast<pid_t>(owner.process), 0) != 0 && errno == ESRCH;
 }
 
 class PosixAppendFile final : public AppendFile {
@@ -321,7 +448,11 @@ public:
         return std::make_unique<PosixDirSearch>(dir);
     }
 
-    std::unique_ptr<OpenFolder> openFolder(const std::string&) override { return nullptr; }  // TODO
+    std::unique_ptr<OpenFolder> openFolder(const std::string& folder) override {
+        const int fd = OpenByPath(folder);
+        if (fd < 0) return nullptr;
+        return std::make_unique<PosixFolder>(folder, fd);
+    }
 
     std::optional<FileAttributes> attributes(const std::string& path) override {
         struct stat st {};
@@ -364,8 +495,13 @@ public:
     MoveResult moveFile(const std::string& from, const std::string& to, MoveMode mode) override {
         const std::string sourceFolder = ParentOf(from);
         if (to.size() > sourceFolder.size() + 1 && to.compare(0, sourceFolder.size(), sourceFolder) == 0 &&
-            to[sourceFolder.size()] == '/')
-            return MoveWithinFolder(sourceFolder, NameOf(from), to.substr(sourceFolder.size() + 1), mode);
+            to[sourceFolder.size()] == '/') {
+            // Into a folder below the source's: every level on the way is opened without
+            // following a link.
+            const auto folder = openFolder(sourceFolder);
+            if (!folder) return Failed(MoveResult::Stage::CopyFailed, errno);
+            return folder->moveFile(NameOf(from), to.substr(sourceFolder.size() + 1), mode);
+        }
         FdGuard source{open(sourceFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
         if (source.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
         FdGuard target{open(ParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
@@ -374,17 +510,7 @@ public:
     }
 
     bool temporaryAbandoned(const std::string& path, const TempCopyName& owner) override {
-        // The status-change time moves with every write and with the final setting of times,
-        // and nobody can set it back: a copy whose status has not changed for half a day is
-        // not being written, on whichever machine.
-        struct statx sx {};
-        if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_CTIME, &sx) != 0) return false;
-        timespec now{};
-        clock_gettime(CLOCK_REALTIME, &now);
-        if (now.tv_sec - static_cast<time_t>(sx.stx_ctime.tv_sec) > kAbandonedAfterSeconds) return true;
-        if (owner.machine != MachineName() || owner.process == 0) return false;
-        if (owner.process == static_cast<std::uint32_t>(getpid())) return false;
-        return kill(static_cast<pid_t>(owner.process), 0) != 0 && errno == ESRCH;
+        return Abandoned(AT_FDCWD, path.c_str(), owner);
     }
 
     IoResult appendLines(const std::string& path, const std::vector<std::string>& lines) override {
@@ -516,7 +642,6 @@ private:
     }
 
     static constexpr std::size_t kMaxOpen = 4;
-    static constexpr time_t kAbandonedAfterSeconds = 12 * 60 * 60;
     std::mutex mutex_;
     std::list<OpenFile> openFiles_;
 };
