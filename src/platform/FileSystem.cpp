@@ -60,10 +60,6 @@ private:
 };
 }  // namespace
 
-std::unique_ptr<DirSearch> FileSystem::openFileSearch(const std::string& folder, const std::string& pattern) {
-    return std::make_unique<MatchingSearch>(openSearch(folder), pattern);
-}
-
 MoveResult FileSystem::moveFile(const std::string& from, const std::string& to, MoveMode mode) {
     if (mode == MoveMode::NoReplace && attributes(to)) return {MoveResult::Stage::CopyFailed, kTargetExistsText};
     if (auto copied = copyFile(from, to); !copied)

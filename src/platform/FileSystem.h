@@ -140,11 +140,6 @@ public:
     // listing when the folder cannot be read or does not exist.
     virtual std::unique_ptr<DirSearch> openSearch(const std::string& folder) = 0;
 
-    // The entries of `folder` whose names match the wildcard `pattern` as this platform's own
-    // file search matches them (on Windows the system's, short names included). Folders, hidden
-    // and system entries may be among them; the caller sorts them out.
-    virtual std::unique_ptr<DirSearch> openFileSearch(const std::string& folder, const std::string& pattern);
-
     // Opens `folder` (a link at this path itself is followed: it is the folder the user
     // chose); null when it is no folder or cannot be opened.
     virtual std::unique_ptr<OpenFolder> openFolder(const std::string& folder) = 0;

@@ -434,7 +434,7 @@ public:
     std::optional<FileAttributes> attributes(const std::string& relative) override {
         Reached at;
         if (!reach(relative, at)) {
-            if (at.link) return FileAttributes{.system = true};
+            if (at.failed == kStoppedOnLink) return FileAttributes{.system = true};
             return std::nullopt;
         }
         Handle h;
@@ -448,8 +448,7 @@ public:
         Reached at;
         Handle h;
         if (reach(relative, at)) {
-            const DWORD err = openLevel(at.folder, at.name, h, at.link);
-            if (err != 0) at.error = at.link ? NotAFolderText(path() + "\\" + relative) : ErrorText(err);
+            if (const DWORD err = openLevel(at.folder, at.name, h); err != 0) at.error = Why(err, path() + "\\" + relative);
         }
         if (h.h == INVALID_HANDLE_VALUE) {
             if (why) *why = at.error;
@@ -494,21 +493,34 @@ private:
         HANDLE folder = nullptr;
         std::wstring name;
         std::string error;
-        bool link = false;  // a level on the way was a link or a file
+        DWORD failed = 0;  // the error of the level on the way that could not be opened
     };
 
+    // What is told when a level cannot be opened: a link or a file is no folder.
+    static std::string Why(DWORD err, const std::string& level) {
+        return err == kStoppedOnLink || err == ERROR_DIRECTORY ? NotAFolderText(level) : ErrorText(err);
+    }
+
     // Opens the folder level `name` of `parent`, never through a link: 0, or the error
-    // (`link` tells that the level is a link or a file).
-    static DWORD openLevel(HANDLE parent, const std::wstring& name, Handle& out, bool& link) {
-        link = false;
-        const NTSTATUS s = OpenAt(parent, name, kFolderAccess, kHeldShare, FILE_OPEN, FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT, out);
-        if (s == kNotADirectory) link = true;
-        if (!NT_SUCCESS(s)) return ErrorOf(s);
+    // (kStoppedOnLink for a link, ERROR_DIRECTORY for a file).
+    static DWORD openLevel(HANDLE parent, const std::wstring& name, Handle& out) {
+        const ULONG options = FILE_DIRECTORY_FILE;
+        if (const NTSTATUS s = OpenAt(parent, name, kFolderAccess, kHeldShare, FILE_OPEN, options | FILE_OPEN_REPARSE_POINT, out);
+            !NT_SUCCESS(s))
+            return ErrorOf(s);
         const auto tag = TagOf(out.h);
-        if (tag && !IsLink(tag->attributes, tag->tag)) return 0;
-        out.close();
-        link = true;
-        return kStoppedOnLink;
+        if (!tag || IsLink(tag->attributes, tag->tag)) {
+            out.close();
+            return kStoppedOnLink;
+        }
+        // Any other reparse point (a cloud folder) is opened again, the same folder, as its
+        // driver expects it, so that it lists what it holds.
+        if ((tag->attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return 0;
+        Handle plain;
+        if (const NTSTATUS s = OpenAt(out.h, L"", kFolderAccess, kHeldShare, FILE_OPEN, options, plain); !NT_SUCCESS(s))
+            return ErrorOf(s);
+        std::swap(out.h, plain.h);
+        return 0;
     }
 
     bool reach(const std::string& relative, Reached& at) {
@@ -522,8 +534,9 @@ private:
         for (std::size_t i = 0; i + 1 < levels->size(); ++i) {
             walked += "\\" + ardeko::win32::Utf8((*levels)[i]);
             Handle next;
-            if (const DWORD err = openLevel(at.folder, (*levels)[i], next, at.link); err != 0) {
-                at.error = at.link ? NotAFolderText(walked) : ErrorText(err);
+            if (const DWORD err = openLevel(at.folder, (*levels)[i], next); err != 0) {
+                at.failed = err;
+                at.error = Why(err, walked);
                 return false;
             }
             std::swap(at.owned.h, next.h);
