@@ -285,19 +285,34 @@ int OpenLevel(int dirFd, const char* name) {
     return path;
 }
 
-// Follows the first `count` levels from `dirFd`, each one opened without following a link.
-// Returns the last folder's descriptor (a duplicate of `dirFd` for none), or -1 with errno set
-// and `failedAt` the level that could not be opened.
-int OpenLevels(int dirFd, const std::vector<std::string>& levels, std::size_t count, std::size_t& failedAt) {
-    FdGuard current{fcntl(dirFd, F_DUPFD_CLOEXEC, 0)};
-    for (failedAt = 0; current.fd >= 0 && failedAt < count; ++failedAt) {
-        const int next = OpenLevel(current.fd, levels[failedAt].c_str());
-        if (next < 0) return -1;
-        close(current.fd);
-        current.fd = next;
+// The folder reached from `dirFd` by the first `count` levels, each one opened without
+// following a link: `dirFd` itself for none. `fd` is -1 with errno set and `failedAt` the level
+// that could not be opened.
+struct LevelsFd {
+    LevelsFd(int dirFd, const std::vector<std::string>& levels, std::size_t count) : fd(dirFd) {
+        for (failedAt = 0; failedAt < count; ++failedAt) {
+            const int next = OpenLevel(fd, levels[failedAt].c_str());
+            const int err = errno;
+            if (owned) close(fd);
+            errno = err;
+            fd = next, owned = true;
+            if (fd < 0) return;
+        }
     }
-    return current.release();
-}
+    ~LevelsFd() {
+        if (owned && fd >= 0) close(fd);
+    }
+    LevelsFd(const LevelsFd&) = delete;
+    LevelsFd& operator=(const LevelsFd&) = delete;
+    int release() {
+        const int f = owned ? fd : fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        owned = false;
+        return f;
+    }
+    int fd;
+    bool owned = false;
+    std::size_t failedAt = 0;
+};
 
 bool IsLinkOrFile(int err) { return err == ELOOP || err == ENOTDIR; }
 
@@ -323,8 +338,7 @@ public:
     std::optional<FileAttributes> attributes(const std::string& relative) override {
         const auto levels = Levels(relative);
         if (levels.empty()) return std::nullopt;
-        std::size_t failedAt = 0;
-        FdGuard dir{OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
+        const LevelsFd dir(fd_, levels, levels.size() - 1);
         if (dir.fd < 0) {
             if (!IsLinkOrFile(errno)) return std::nullopt;
             FileAttributes onTheWay;
@@ -338,10 +352,9 @@ public:
 
     std::unique_ptr<OpenFolder> openFolder(const std::string& relative, std::string* why) override {
         const auto levels = Levels(relative);
-        std::size_t failedAt = 0;
-        const int fd = OpenLevels(fd_, levels, levels.size(), failedAt);
-        if (fd >= 0) return std::make_unique<PosixFolder>(Join(path(), relative), fd);
-        if (why != nullptr) *why = Refusal(levels, failedAt, errno);
+        LevelsFd dir(fd_, levels, levels.size());
+        if (dir.fd >= 0) return std::make_unique<PosixFolder>(Join(path(), relative), dir.release());
+        if (why != nullptr) *why = Refusal(levels, dir.failedAt, errno);
         return nullptr;
     }
 
@@ -352,8 +365,8 @@ public:
 
     IoResult removeFile(const std::string& relative) override {
         const auto levels = Levels(relative);
-        std::size_t failedAt = 0;
-        FdGuard dir{levels.empty() ? -1 : OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
+        if (levels.empty()) return IoResult::failure(ErrnoText(EINVAL));
+        const LevelsFd dir(fd_, levels, levels.size() - 1);
         if (dir.fd < 0 || unlinkat(dir.fd, levels.back().c_str(), 0) != 0) return IoResult::failure(ErrnoText(errno));
         return IoResult::success();
     }
@@ -361,16 +374,15 @@ public:
     MoveResult moveFile(const std::string& name, const std::string& relativeTarget, MoveMode mode) override {
         const auto levels = Levels(relativeTarget);
         if (levels.empty()) return Failed(MoveResult::Stage::CopyFailed, EINVAL);
-        std::size_t failedAt = 0;
-        FdGuard target{OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
-        if (target.fd < 0) return {MoveResult::Stage::CopyFailed, Refusal(levels, failedAt, errno)};
+        const LevelsFd target(fd_, levels, levels.size() - 1);
+        if (target.fd < 0) return {MoveResult::Stage::CopyFailed, Refusal(levels, target.failedAt, errno)};
         return MoveBetween(fd_, name, target.fd, levels.back(), mode);
     }
 
     bool temporaryAbandoned(const std::string& relative, const TempCopyName& owner) override {
         const auto levels = Levels(relative);
-        std::size_t failedAt = 0;
-        FdGuard dir{levels.empty() ? -1 : OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
+        if (levels.empty()) return false;
+        const LevelsFd dir(fd_, levels, levels.size() - 1);
         return dir.fd >= 0 && Abandoned(dir.fd, levels.back().c_str(), owner);
     }
 
