@@ -232,12 +232,13 @@ MoveResult Failed(MoveResult::Stage stage, int err) {
 
 // Moves `name` of the folder `sourceDir` to `targetName` in the folder `targetDir`, both held
 // open: a rename where it can, else copy and delete.
+// `shown` names the source in a refusal.
 MoveResult MoveBetween(int sourceDir, const std::string& name, int targetDir, const std::string& targetName,
-                       MoveMode mode) {
+                       MoveMode mode, const std::string& shown) {
     struct stat st {};
     if (fstatat(sourceDir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return Failed(MoveResult::Stage::CopyFailed, errno);
-    if (!S_ISREG(st.st_mode)) return Failed(MoveResult::Stage::CopyFailed, EINVAL);
+    if (!S_ISREG(st.st_mode)) return {MoveResult::Stage::CopyFailed, NotAFileText(shown)};
     const int renamed = Place(sourceDir, name.c_str(), targetDir, targetName.c_str(), mode);
     if (renamed == 0) return {};
     if (renamed == EEXIST) return Failed(MoveResult::Stage::CopyFailed, EEXIST);
@@ -376,7 +377,7 @@ public:
         if (levels.empty()) return Failed(MoveResult::Stage::CopyFailed, EINVAL);
         const LevelsFd target(fd_, levels, levels.size() - 1);
         if (target.fd < 0) return {MoveResult::Stage::CopyFailed, Refusal(levels, target.failedAt, errno)};
-        return MoveBetween(fd_, name, target.fd, levels.back(), mode);
+        return MoveBetween(fd_, name, target.fd, levels.back(), mode, Join(path(), name));
     }
 
     bool temporaryAbandoned(const std::string& relative, const TempCopyName& owner) override {
@@ -518,7 +519,7 @@ public:
         if (source.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
         FdGuard target{open(ParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
         if (target.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
-        return MoveBetween(source.fd, NameOf(from), target.fd, NameOf(to), mode);
+        return MoveBetween(source.fd, NameOf(from), target.fd, NameOf(to), mode, from);
     }
 
     bool temporaryAbandoned(const std::string& path, const TempCopyName& owner) override {
