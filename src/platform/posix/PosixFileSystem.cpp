@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <sys/random.h>
+#include <sys/resource.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -661,6 +662,15 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakePosixFileSystem() { return std::make_unique<PosixFileSystem>(); }
+std::unique_ptr<FileSystem> MakePosixFileSystem() {
+    // A walk holds a descriptor for every folder level it is in: a tree deeper than the usual
+    // soft limit of 1,024 would otherwise stop being walked at that depth.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+    return std::make_unique<PosixFileSystem>();
+}
 
 }  // namespace ardeko::platform::posix
