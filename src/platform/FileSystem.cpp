@@ -71,6 +71,8 @@ MoveResult FileSystem::moveFile(const std::string& from, const std::string& to, 
 
 std::string NotAFolderText(const std::string& path) { return "'" + path + "' ist kein Ordner (Verknüpfung oder Datei)"; }
 
+std::string NotAFileText(const std::string& path) { return "'" + path + "' ist keine Datei (Verknüpfung oder Ordner)"; }
+
 std::unique_ptr<DirSearch> MatchingNames(std::unique_ptr<DirSearch> all, const std::string& pattern) {
     if (pattern.empty()) return all;
     return std::make_unique<MatchingSearch>(std::move(all), pattern);

@@ -128,6 +128,8 @@ private:
 
 // The reason given when a path that had to be a folder is a link or a file.
 std::string NotAFolderText(const std::string& path);
+// The reason given when a file to be moved is a link or a folder (put there after the listing).
+std::string NotAFileText(const std::string& path);
 
 class FileSystem {
 public:

@@ -7,6 +7,8 @@
 #include <map>
 #include <random>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -200,6 +202,14 @@ TEST_F(FileWalk, FolderSwappedForALinkDuringTheRunIsNeitherEnteredNorWrittenThro
              MakeFile(At("~~~ 2008/alt.txt"), "alt", Date(2008, 1, 1));
              faulty.onListed = [&](const std::string& f, const platform::DirEntry&) { if (f == At("~~~ 2008/")) swap(At("~~~ 2008")); };
          }, "1/0/1", refused + "~~~ 2008/a.doc'|! 'Daten/~~~ 2008' ist kein Ordner (Verknüpfung oder Datei)"},
+        {"file listed", false, [&] {
+             faulty.onListed = [&](const std::string& f, const platform::DirEntry& e) {
+                 if (f != At("") || e.name != "a.doc") return;
+                 fs::remove(At("a.doc")), fs::create_symlink(outside + "/a.doc", At("a.doc"));
+                 const timespec due[2] = {{1199181600, 0}, {1199181600, 0}};  // 1 January 2008
+                 utimensat(AT_FDCWD, At("a.doc").c_str(), due, AT_SYMLINK_NOFOLLOW);
+             };
+         }, "1/0/1", refused + "~~~ 2008/a.doc'|! 'Daten/a.doc' ist keine Datei (Verknüpfung oder Ordner)"},
         {"subfolder listed", false, [&] {
              fs::rename(At("a.doc"), At("Sub/a.doc"));
              faulty.onListed = [&](const std::string& f, const platform::DirEntry& e) { if (f == At("") && e.name == "Sub") swap(At("Sub")); };

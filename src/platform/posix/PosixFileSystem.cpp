@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <sys/random.h>
+#include <sys/resource.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -232,12 +233,13 @@ MoveResult Failed(MoveResult::Stage stage, int err) {
 
 // Moves `name` of the folder `sourceDir` to `targetName` in the folder `targetDir`, both held
 // open: a rename where it can, else copy and delete.
+// `shown` names the source in a refusal.
 MoveResult MoveBetween(int sourceDir, const std::string& name, int targetDir, const std::string& targetName,
-                       MoveMode mode) {
+                       MoveMode mode, const std::string& shown) {
     struct stat st {};
     if (fstatat(sourceDir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return Failed(MoveResult::Stage::CopyFailed, errno);
-    if (!S_ISREG(st.st_mode)) return Failed(MoveResult::Stage::CopyFailed, EINVAL);
+    if (!S_ISREG(st.st_mode)) return {MoveResult::Stage::CopyFailed, NotAFileText(shown)};
     const int renamed = Place(sourceDir, name.c_str(), targetDir, targetName.c_str(), mode);
     if (renamed == 0) return {};
     if (renamed == EEXIST) return Failed(MoveResult::Stage::CopyFailed, EEXIST);
@@ -285,19 +287,34 @@ int OpenLevel(int dirFd, const char* name) {
     return path;
 }
 
-// Follows the first `count` levels from `dirFd`, each one opened without following a link.
-// Returns the last folder's descriptor (a duplicate of `dirFd` for none), or -1 with errno set
-// and `failedAt` the level that could not be opened.
-int OpenLevels(int dirFd, const std::vector<std::string>& levels, std::size_t count, std::size_t& failedAt) {
-    FdGuard current{fcntl(dirFd, F_DUPFD_CLOEXEC, 0)};
-    for (failedAt = 0; current.fd >= 0 && failedAt < count; ++failedAt) {
-        const int next = OpenLevel(current.fd, levels[failedAt].c_str());
-        if (next < 0) return -1;
-        close(current.fd);
-        current.fd = next;
+// The folder reached from `dirFd` by the first `count` levels, each one opened without
+// following a link: `dirFd` itself for none. `fd` is -1 with errno set and `failedAt` the level
+// that could not be opened.
+struct LevelsFd {
+    LevelsFd(int dirFd, const std::vector<std::string>& levels, std::size_t count) : fd(dirFd) {
+        for (failedAt = 0; failedAt < count; ++failedAt) {
+            const int next = OpenLevel(fd, levels[failedAt].c_str());
+            const int err = errno;
+            if (owned) close(fd);
+            errno = err;
+            fd = next, owned = true;
+            if (fd < 0) return;
+        }
     }
-    return current.release();
-}
+    ~LevelsFd() {
+        if (owned && fd >= 0) close(fd);
+    }
+    LevelsFd(const LevelsFd&) = delete;
+    LevelsFd& operator=(const LevelsFd&) = delete;
+    int release() {
+        const int f = owned ? fd : fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        owned = false;
+        return f;
+    }
+    int fd;
+    bool owned = false;
+    std::size_t failedAt = 0;
+};
 
 bool IsLinkOrFile(int err) { return err == ELOOP || err == ENOTDIR; }
 
@@ -323,8 +340,7 @@ public:
     std::optional<FileAttributes> attributes(const std::string& relative) override {
         const auto levels = Levels(relative);
         if (levels.empty()) return std::nullopt;
-        std::size_t failedAt = 0;
-        FdGuard dir{OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
+        const LevelsFd dir(fd_, levels, levels.size() - 1);
         if (dir.fd < 0) {
             if (!IsLinkOrFile(errno)) return std::nullopt;
             FileAttributes onTheWay;
@@ -338,10 +354,9 @@ public:
 
     std::unique_ptr<OpenFolder> openFolder(const std::string& relative, std::string* why) override {
         const auto levels = Levels(relative);
-        std::size_t failedAt = 0;
-        const int fd = OpenLevels(fd_, levels, levels.size(), failedAt);
-        if (fd >= 0) return std::make_unique<PosixFolder>(Join(path(), relative), fd);
-        if (why != nullptr) *why = Refusal(levels, failedAt, errno);
+        LevelsFd dir(fd_, levels, levels.size());
+        if (dir.fd >= 0) return std::make_unique<PosixFolder>(Join(path(), relative), dir.release());
+        if (why != nullptr) *why = Refusal(levels, dir.failedAt, errno);
         return nullptr;
     }
 
@@ -352,8 +367,8 @@ public:
 
     IoResult removeFile(const std::string& relative) override {
         const auto levels = Levels(relative);
-        std::size_t failedAt = 0;
-        FdGuard dir{levels.empty() ? -1 : OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
+        if (levels.empty()) return IoResult::failure(ErrnoText(EINVAL));
+        const LevelsFd dir(fd_, levels, levels.size() - 1);
         if (dir.fd < 0 || unlinkat(dir.fd, levels.back().c_str(), 0) != 0) return IoResult::failure(ErrnoText(errno));
         return IoResult::success();
     }
@@ -361,16 +376,15 @@ public:
     MoveResult moveFile(const std::string& name, const std::string& relativeTarget, MoveMode mode) override {
         const auto levels = Levels(relativeTarget);
         if (levels.empty()) return Failed(MoveResult::Stage::CopyFailed, EINVAL);
-        std::size_t failedAt = 0;
-        FdGuard target{OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
-        if (target.fd < 0) return {MoveResult::Stage::CopyFailed, Refusal(levels, failedAt, errno)};
-        return MoveBetween(fd_, name, target.fd, levels.back(), mode);
+        const LevelsFd target(fd_, levels, levels.size() - 1);
+        if (target.fd < 0) return {MoveResult::Stage::CopyFailed, Refusal(levels, target.failedAt, errno)};
+        return MoveBetween(fd_, name, target.fd, levels.back(), mode, Join(path(), name));
     }
 
     bool temporaryAbandoned(const std::string& relative, const TempCopyName& owner) override {
         const auto levels = Levels(relative);
-        std::size_t failedAt = 0;
-        FdGuard dir{levels.empty() ? -1 : OpenLevels(fd_, levels, levels.size() - 1, failedAt)};
+        if (levels.empty()) return false;
+        const LevelsFd dir(fd_, levels, levels.size() - 1);
         return dir.fd >= 0 && Abandoned(dir.fd, levels.back().c_str(), owner);
     }
 
@@ -506,7 +520,7 @@ public:
         if (source.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
         FdGuard target{open(ParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
         if (target.fd < 0) return Failed(MoveResult::Stage::CopyFailed, errno);
-        return MoveBetween(source.fd, NameOf(from), target.fd, NameOf(to), mode);
+        return MoveBetween(source.fd, NameOf(from), target.fd, NameOf(to), mode, from);
     }
 
     bool temporaryAbandoned(const std::string& path, const TempCopyName& owner) override {
@@ -648,6 +662,15 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakePosixFileSystem() { return std::make_unique<PosixFileSystem>(); }
+std::unique_ptr<FileSystem> MakePosixFileSystem() {
+    // A walk holds a descriptor for every folder level it is in: a tree deeper than the usual
+    // soft limit of 1,024 would otherwise stop being walked at that depth.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+    return std::make_unique<PosixFileSystem>();
+}
 
 }  // namespace ardeko::platform::posix
