@@ -220,6 +220,7 @@ TEST_F(Win32Ports, HeldFolderIsReachedByHandleAndStaysInPlace) {
     const auto moved = held->moveFile("a.doc", "a.doc\\a.doc", platform::MoveMode::NoReplace);
     EXPECT_EQ(moved.stage, platform::MoveResult::Stage::CopyFailed);
     EXPECT_EQ(moved.error, platform::NotAFolderText(dir / "Ablage\\a.doc"));
+    EXPECT_EQ(held->moveFile("Sub", "Sub2", platform::MoveMode::NoReplace).error, platform::NotAFileText(dir / "Ablage\\Sub"));
 
     auto sub = held->openFolder("Sub");
     ASSERT_TRUE(sub);

@@ -300,23 +300,27 @@ DWORD OpenSource(HANDLE folder, const std::wstring& name, Source& out) {
     return 0;
 }
 
-// Moves the file `name` of the opened folder `from` to `target` in the opened folder `to`.
-MoveResult MoveBetween(HANDLE from, const std::wstring& name, HANDLE to, const std::wstring& target, MoveMode mode) {
+// Moves the file `name` of the opened folder `from` to `target` in the opened folder `to`;
+// `shown` is the source's path for the texts.
+MoveResult MoveBetween(HANDLE from, const std::wstring& name, HANDLE to, const std::wstring& target, MoveMode mode,
+                       const std::string& shown) {
     Source source;
-    if (const DWORD err = OpenSource(from, name, source); err != 0) return CopyFailed(err);
+    const DWORD opened = OpenSource(from, name, source);
     const FileAttributes& a = source.attributes;
+    // A link or a folder put in the file's place after the listing is not taken.
+    if (opened == kStoppedOnLink || (opened == 0 && a.directory)) return {MoveResult::Stage::CopyFailed, NotAFileText(shown)};
+    if (opened != 0) return CopyFailed(opened);
     // On one volume a rename gives the result of copy and delete at once. A read-only
     // source would be moved by a rename but not deleted after a copy, so it takes the long
     // road, as does anything the rename refuses (another volume, a file kept open by its
     // program): that road tells which stage failed and never loses the file.
-    if (source.deletable && !a.readOnly && !a.directory && !a.system) {
+    if (source.deletable && !a.readOnly && !a.system) {
         const DWORD err = Place(source.h.h, to, target, mode);
         if (err == 0) return {};
         if (TargetExists(err)) return CopyFailed(err);
     }
     // Copying a file whose content is only in the cloud would download it first: it stays.
     if (a.cloudOnly) return {MoveResult::Stage::CopyFailed, "Inhalt liegt nur in der Cloud, nicht auf diesem PC"};
-    if (a.directory) return CopyFailed(ERROR_ACCESS_DENIED);
     if (const DWORD err = CopyIntoPlace(source.h.h, to, target, mode); err != 0) return CopyFailed(err);
     const DWORD err = source.deletable ? Dispose(source.h.h) : RemoveAt(from, name);
     if (err != 0) return {MoveResult::Stage::DeleteFailed, ErrorText(err)};
@@ -477,7 +481,7 @@ public:
     MoveResult moveFile(const std::string& name, const std::string& relativeTarget, MoveMode mode) override {
         Reached at;
         if (!reach(relativeTarget, at)) return {MoveResult::Stage::CopyFailed, at.error};
-        return MoveBetween(h_.h, ardeko::win32::Wide(name), at.folder, at.name, mode);
+        return MoveBetween(h_.h, ardeko::win32::Wide(name), at.folder, at.name, mode, path() + "\\" + name);
     }
 
     bool temporaryAbandoned(const std::string& relative, const TempCopyName& owner) override {
@@ -672,7 +676,7 @@ public:
         // never one that a link names.
         const PathPair folders(from, to);
         if (folders.error != 0) return CopyFailed(folders.error);
-        return MoveBetween(folders.from.h, NameOf(from), folders.to.h, NameOf(to), mode);
+        return MoveBetween(folders.from.h, NameOf(from), folders.to.h, NameOf(to), mode, from);
     }
 
     bool temporaryAbandoned(const std::string& path, const TempCopyName& owner) override {
