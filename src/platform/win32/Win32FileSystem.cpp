@@ -559,7 +559,10 @@ DWORD OpenFolderByPath(const std::string& path, ULONG share, Handle& out) {
     out.close();
     out.h = CreateFileW(LongPath(path.empty() ? std::string(".") : path).c_str(), kFolderAccess, share, nullptr,
                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (out.h == INVALID_HANDLE_VALUE) return GetLastError();
+    if (out.h == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        return err == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : err;  // a folder is missing
+    }
     const auto tag = TagOf(out.h);
     if (tag && (tag->attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
     out.close();
