@@ -108,8 +108,8 @@ struct AttributeTag {  // FILE_ATTRIBUTE_TAG_INFORMATION
 
 DWORD ErrorOf(NTSTATUS status) { return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status); }
 
-// Opens `name`, one level below `folder` (or the folder itself for an empty name, or a file
-// by its own handle), or a full native path when `folder` is null.
+// Opens `name`, one level below `folder`; an empty name opens what `folder` itself is open
+// on (a folder or a file) once more, with other rights.
 NTSTATUS OpenAt(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share, ULONG disposition,
                 ULONG options, Handle& out, ULONG attributes = FILE_ATTRIBUTE_NORMAL) {
     const auto bytes = static_cast<USHORT>(name.size() * sizeof(wchar_t));
