@@ -390,5 +390,37 @@ TEST_F(Win32Ports, WalkArchivesCloudAndDeduplicatedFilesAndLeavesLinksAlone) {
     EXPECT_TRUE(Exists(dir / "Verweis.doc") && Exists(dir / "Verbindung\\Bericht.doc"));
 }
 
+// A folder swapped while the run goes on, at the moments a link could steer it (Wine makes no
+// links, so a file takes the folder's place), and a folder the run is in, which nobody can
+// rename meanwhile: the file stays, nothing is entered or written through.
+TEST_F(Win32Ports, WalkUsesNoFolderSwappedAfterItWasSeenAndHoldsTheOneItIsIn) {
+    Module().CurrLang = 0;
+    InitProductTexts();
+    for (const char* f : {"a.doc", "Sub\\b.doc", "Halt\\c.doc"}) Make(dir / f);
+    const auto toFile = [&](const std::string& folder) {
+        MoveFileW(Wide(folder).c_str(), Wide(folder + ".alt").c_str()), Make(folder, "kein Ordner");
+    };
+    testkit::FaultyFileSystem fs(platform::Fs());
+    fs.onCreatedFolder = [&](const std::string& f) { if (f == dir / "~~~ 2008") toFile(f); };
+    BOOL renamed = TRUE;
+    fs.onListed = [&](const std::string& f, const platform::DirEntry& e) {
+        if (f == dir / "" && e.name == "Sub") toFile(dir / "Sub");
+        if (e.name == "c.doc") renamed = MoveFileW(Wide(dir / "Halt").c_str(), Wide(dir / "Weg").c_str());
+    };
+    platform::ports().fs = &fs;
+    DeleteFileW(Wide(ArchiveProtocolPath()).c_str());
+
+    RunOptions run;
+    ProcessFiles(run, dir.str(), "*.DOC*", 12, 2008);
+
+    EXPECT_EQ(run.state.CheckedCount, 2);  // a and c; Sub is not entered
+    EXPECT_EQ(run.state.ArchivedCount, 1);
+    EXPECT_EQ(run.state.ErrorCount, 1);
+    EXPECT_FALSE(renamed);
+    EXPECT_TRUE(Exists(dir / "a.doc") && Exists(dir / "Sub.alt\\b.doc") && Exists(dir / "Halt\\~~~ 2008\\c.doc"));
+    const std::string protocol = ReadAll(ArchiveProtocolPath());
+    EXPECT_NE(protocol.find(win32::Ansi("! '" + (dir / "~~~ 2008") + "' ist kein Ordner (Verknüpfung oder Datei)")), std::string::npos) << protocol;
+}
+
 }  // namespace
 }  // namespace ardeko
