@@ -119,6 +119,15 @@ public:
     // FileSystem::moveFile does; the source is not taken when it is a link.
     virtual MoveResult moveFile(const std::string& name, const std::string& relativeTarget, MoveMode mode) = 0;
 
+    // Moves the file `name` of this folder to `targetName` in `target`, another folder opened
+    // by the same file system (say, the folder that holds this one), as moveFile does.
+    virtual MoveResult moveFileInto(const std::string& name, OpenFolder& target, const std::string& targetName,
+                                    MoveMode mode) = 0;
+
+    // Removes the empty folder `name` of this folder; fails for one that holds anything or is
+    // held open.
+    virtual IoResult removeFolder(const std::string& name) = 0;
+
     // FileSystem::temporaryAbandoned for the temporary `relative`.
     virtual bool temporaryAbandoned(const std::string& relative, const TempCopyName& owner) = 0;
 

@@ -49,6 +49,22 @@ void RemoveIfEmpty(const std::string& folder) {
     }
 }
 
+void RemoveIfEmpty(platform::OpenFolder& in, const std::string& name) {
+    try {
+        in.removeFolder(name);  // refuses a folder that still holds anything
+    } catch (...) {
+    }
+}
+
+// The folder `relative` below `in`, never reached through a link; null when it is none.
+std::unique_ptr<platform::OpenFolder> Open(platform::OpenFolder& in, const std::string& relative) {
+    try {
+        return in.openFolder(relative);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 // What undo and restore share: the per-file progress, the stop between files, the move back
 // and its protocol lines, the counts.
 class MoveBack {
@@ -76,13 +92,14 @@ public:
         ++outcome.left;
     }
 
-    // Moves `archived` to `original`, whose place the caller found free. True when it is back
-    // (in a test: would be).
-    bool Move(const std::string& archived, const std::string& original) {
+    // Moves `archived` to `original`, whose place the caller found free, by `move`. True when
+    // it is back (in a test: would be).
+    template <class DoMove>
+    bool Move(const std::string& archived, const std::string& original, DoMove move) {
         if (!test_) {
             platform::MoveResult moved;
             try {
-                moved = platform::Fs().moveFile(archived, original);
+                moved = move();
             } catch (const std::exception& e) {
                 moved = {platform::MoveResult::Stage::CopyFailed, e.what()};
             } catch (...) {
@@ -170,6 +187,42 @@ std::vector<UndoableRun> UndoableRuns() {
     return list;
 }
 
+namespace {
+
+// The folders an undo moves files back into, and the archive folders below them, held open
+// from one file to the next of the same folder. An archived file is taken from its archive
+// folder reached below its own folder, so that a folder swapped for a link meanwhile leads
+// nowhere else.
+class HeldFolders {
+public:
+    platform::MoveResult MoveBack(const std::string& archived, const std::string& original) {
+        const std::string folder = FolderOf(original), archive = FolderOf(archived);
+        const char sep = platform::Fs().separator();
+        if (archive.size() <= folder.size() || archive.compare(0, folder.size(), folder) != 0 || archive[folder.size()] != sep)
+            return platform::Fs().moveFile(archived, original);  // not below its own folder: no run of ours put it there
+        if (folder != folderPath_) {
+            archiveDir_.reset(), archivePath_.clear();
+            folderDir_ = platform::Fs().openFolder(folder);
+            folderPath_ = folder;
+        }
+        if (!folderDir_) return {platform::MoveResult::Stage::CopyFailed, platform::NotAFolderText(folder)};
+        std::string why;
+        if (archive != archivePath_) {
+            archiveDir_ = folderDir_->openFolder(archive.substr(folder.size() + 1), &why);
+            archivePath_ = archive;
+        }
+        if (!archiveDir_) return {platform::MoveResult::Stage::CopyFailed, why.empty() ? platform::NotAFolderText(archive) : why};
+        return archiveDir_->moveFileInto(FileNameFromPath(archived), *folderDir_, FileNameFromPath(original),
+                                         platform::MoveMode::NoReplace);
+    }
+
+private:
+    std::string folderPath_, archivePath_;
+    std::unique_ptr<platform::OpenFolder> folderDir_, archiveDir_;
+};
+
+}  // namespace
+
 UndoOutcome UndoRun(int number, bool test, UndoProgress& progress) {
     auto runs = ReadJournal(GetHostName());
     const auto found = std::find_if(runs.begin(), runs.end(), [&](const JournalRun& r) { return r.number == number; });
@@ -190,6 +243,7 @@ UndoOutcome UndoRun(int number, bool test, UndoProgress& progress) {
     std::unique_ptr<UndoJournal> journal;
     if (!test) journal = std::make_unique<UndoJournal>(GetHostName());
 
+    HeldFolders held;
     for (auto m = run.moves.rbegin(); m != run.moves.rend(); ++m) {
         if (m->undone || m->state == MoveState::CopyFailed) continue;
         if (!back.NextFile()) break;
@@ -209,11 +263,12 @@ UndoOutcome UndoRun(int number, bool test, UndoProgress& progress) {
             back.Left(m->to, "geändert");
             continue;
         }
-        if (!back.Move(m->to, m->from)) continue;
+        if (!back.Move(m->to, m->from, [&] { return held.MoveBack(m->to, m->from); })) continue;
         if (journal) journal->Undone(number, m->seq);
         if (m->replaces) WritePROTO("! Frühere Fassung nicht wiederherstellbar: " + m->to);
     }
 
+    held = {};  // a folder held open cannot be removed on Windows
     if (!test) {
         // Innermost first, so a month folder goes before its year folder.
         std::set<std::string> made;
@@ -247,10 +302,10 @@ struct Listing {
     std::vector<std::string> files, folders;
 };
 
-Listing List(const std::string& folder) {
+Listing List(platform::OpenFolder& folder) {
     Listing out;
     try {
-        auto search = platform::Fs().openSearch(folder);
+        auto search = folder.list();
         platform::DirEntry e;
         while (search && search->next(e)) {
             if (e.attributes.hidden || e.attributes.system) continue;
@@ -268,44 +323,59 @@ class Restore {
 public:
     Restore(bool subfolders, MoveBack& back) : subfolders_(subfolders), back_(back) {}
 
-    void Folder(const std::string& folder) {
-        const std::string base = AddBackslash(folder);
-        const Listing here = List(base);
-        for (const auto& name : here.folders) {
-            if (!IsYearFolder(name)) continue;
-            const std::string year = base + name;
-            const Listing inside = List(year);
-            if (!Files(year, inside.files, base)) return;
-            for (const auto& month : inside.folders) {
-                if (!IsMonthFolder(month)) continue;
-                const std::string monthFolder = AddBackslash(year) + month;
-                if (!Files(monthFolder, List(monthFolder).files, base)) return;
-                if (!back_.Test()) RemoveIfEmpty(monthFolder);
-            }
-            if (!back_.Test()) RemoveIfEmpty(year);
-        }
+    // Everything happens relative to folders held open, as in a run: a folder swapped for a
+    // link meanwhile is neither entered nor emptied.
+    void Folder(platform::OpenFolder& dir) {
+        const Listing here = List(dir);
+        for (const auto& name : here.folders)
+            if (IsYearFolder(name) && !Year(dir, name)) return;
         if (!subfolders_) return;
         for (const auto& name : here.folders)
             if (name.rfind(ArchiveFolderPrefix, 0) != 0) {
-                Folder(base + name);
+                if (auto sub = Open(dir, name)) Folder(*sub);
                 if (back_.outcome.stopped) return;
             }
     }
 
 private:
-    // The files of one archive folder back into `base`; false once stopped.
-    bool Files(const std::string& archiveFolder, const std::vector<std::string>& names, const std::string& base) {
+    // The year folder `name` of `dir` and its month folders back into `dir`; false once stopped.
+    bool Year(platform::OpenFolder& dir, const std::string& name) {
+        if (auto year = Open(dir, name)) {
+            const Listing inside = List(*year);
+            if (!Files(*year, inside.files, dir)) return false;
+            for (const auto& month : inside.folders) {
+                if (!IsMonthFolder(month)) continue;
+                if (auto folder = Open(*year, month); folder && !Files(*folder, List(*folder).files, dir)) return false;
+                if (!back_.Test()) RemoveIfEmpty(*year, month);
+            }
+        }
+        if (!back_.Test()) RemoveIfEmpty(dir, name);
+        return true;
+    }
+
+    // The files of one archive folder back into `dir`; false once stopped.
+    bool Files(platform::OpenFolder& archive, const std::vector<std::string>& names, platform::OpenFolder& dir) {
+        const std::string base = AddBackslash(dir.path());
         for (const auto& name : names) {
             if (!back_.NextFile()) return false;
-            const std::string archived = AddBackslash(archiveFolder) + name, original = base + name;
+            const std::string archived = AddBackslash(archive.path()) + name, original = base + name;
             // In a test nothing moves, so a name that an earlier file would take counts as taken.
-            if (Exists(original) || claimed_.count(original) != 0) {
+            if (Exists(dir, name) || claimed_.count(original) != 0) {
                 back_.Left(archived, "Ziel belegt");
                 continue;
             }
-            if (back_.Move(archived, original) && back_.Test()) claimed_.insert(original);
+            const auto move = [&] { return archive.moveFileInto(name, dir, name, platform::MoveMode::NoReplace); };
+            if (back_.Move(archived, original, move) && back_.Test()) claimed_.insert(original);
         }
         return true;
+    }
+
+    static bool Exists(platform::OpenFolder& dir, const std::string& name) {
+        try {
+            return dir.attributes(name).has_value();
+        } catch (...) {
+            return true;  // not known to be free: nothing is put there
+        }
     }
 
     bool subfolders_;
@@ -319,7 +389,12 @@ UndoOutcome RestoreArchiveFolders(const std::string& folder, bool subfolders, bo
     MoveBack back(test ? RestoreTestMode : RestoreMode, test, progress);
     back.Header(GetHostName());
     WritePROTO("Startordner: " + folder);
-    Restore(subfolders, back).Folder(folder);
+    std::unique_ptr<platform::OpenFolder> start;
+    try {
+        start = platform::Fs().openFolder(folder);
+    } catch (...) {
+    }
+    if (start) Restore(subfolders, back).Folder(*start);
     back.Footer();
     return back.outcome;
 }

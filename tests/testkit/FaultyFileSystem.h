@@ -107,16 +107,30 @@ private:
             return fs.Fails(Op::Remove, fs.Join(path(), rel)) ? Denied() : inner->removeFile(rel);
         }
         platform::MoveResult moveFile(const std::string& name, const std::string& rel, platform::MoveMode mode) override {
-            const std::string from = fs.Join(path(), name), to = fs.Join(path(), rel);
-            if (fs.Fails(Op::Copy, from + "\n" + to)) return {platform::MoveResult::Stage::CopyFailed, Denied().error};
-            if (!fs.Fails(Op::Remove, from)) return inner->moveFile(name, rel, mode);
-            if (mode == platform::MoveMode::NoReplace && inner->attributes(rel))
-                return {platform::MoveResult::Stage::CopyFailed, platform::kTargetExistsText};
-            if (auto copied = fs.inner_.copyFile(from, to); !copied) return {platform::MoveResult::Stage::CopyFailed, copied.error};
-            return {platform::MoveResult::Stage::DeleteFailed, Denied().error};
+            return Move(fs.Join(path(), name), fs.Join(path(), rel), mode, [&] { return inner->moveFile(name, rel, mode); });
+        }
+        platform::MoveResult moveFileInto(const std::string& name, OpenFolder& target, const std::string& targetName,
+                                          platform::MoveMode mode) override {
+            auto* wrapped = dynamic_cast<Folder*>(&target);
+            auto& to = wrapped != nullptr ? *wrapped->inner : target;
+            return Move(fs.Join(path(), name), fs.Join(target.path(), targetName), mode,
+                        [&] { return inner->moveFileInto(name, to, targetName, mode); });
+        }
+        platform::IoResult removeFolder(const std::string& name) override {
+            return fs.Fails(Op::Remove, fs.Join(path(), name)) ? Denied() : inner->removeFolder(name);
         }
         bool temporaryAbandoned(const std::string& rel, const platform::TempCopyName& owner) override {
             return inner->temporaryAbandoned(rel, owner);
+        }
+        // A move from `from` to `to` that `move` makes unless a fault says how it fails.
+        template <class DoMove>
+        platform::MoveResult Move(const std::string& from, const std::string& to, platform::MoveMode mode, DoMove move) {
+            if (fs.Fails(Op::Copy, from + "\n" + to)) return {platform::MoveResult::Stage::CopyFailed, Denied().error};
+            if (!fs.Fails(Op::Remove, from)) return move();
+            if (mode == platform::MoveMode::NoReplace && fs.inner_.attributes(to))
+                return {platform::MoveResult::Stage::CopyFailed, platform::kTargetExistsText};
+            if (auto copied = fs.inner_.copyFile(from, to); !copied) return {platform::MoveResult::Stage::CopyFailed, copied.error};
+            return {platform::MoveResult::Stage::DeleteFailed, Denied().error};
         }
         FaultyFileSystem& fs;
         std::unique_ptr<platform::OpenFolder> inner;

@@ -190,6 +190,20 @@ TEST_F(Undo, RestoreDissolvesArchiveFoldersOfBothSchemes) {
     EXPECT_NE(p.find("! Nicht zurückgeholt: Daten/~~~ 2008/~~~ 07 Juli/a.doc (Ziel belegt)"), std::string::npos) << p;
 }
 
+// A folder swapped for a link to elsewhere after restore listed it is neither entered nor emptied.
+TEST_F(Undo, RestoreFollowsNoFolderSwappedForALink) {
+    const std::string outside = env.dir / "Anderswo";
+    Make({"~~~ 2007/a.doc", "Sub/~~~ 2007/b.doc"}, Date(2005, 1, 1));
+    MakeFile(outside + "/~~~ 2007/x.doc", "fremd", Date(2005, 1, 1));
+    faulty.onListed = [&](const std::string& f, const platform::DirEntry& e) {
+        if (f != At("")) return;
+        fs::rename(At(e.name), At(e.name + ".alt")), fs::create_directory_symlink(outside, At(e.name));
+    };
+    EXPECT_EQ(Counts(RestoreArchiveFolders(root, true, false, progress)), "0/0/0");
+    EXPECT_EQ(Tree(outside), "~~~ 2007/x.doc");
+    EXPECT_EQ(Tree(root), "Sub, Sub.alt/~~~ 2007/b.doc, ~~~ 2007, ~~~ 2007.alt/a.doc");
+}
+
 // The dialog as the wizard opens it: the list of runs, a stopped test, a real undo, the beep
 // cases, restore after its question.
 TEST_F(Undo, DialogListsUndoesStopsRestoresAndBeeps) {

@@ -381,6 +381,18 @@ public:
         return MoveBetween(fd_, name, target.fd, levels.back(), mode, Join(path(), name));
     }
 
+    MoveResult moveFileInto(const std::string& name, OpenFolder& target, const std::string& targetName,
+                            MoveMode mode) override {
+        const auto* to = dynamic_cast<PosixFolder*>(&target);
+        if (to == nullptr) return Failed(MoveResult::Stage::CopyFailed, EXDEV);
+        return MoveBetween(fd_, name, to->fd_, targetName, mode, Join(path(), name));
+    }
+
+    IoResult removeFolder(const std::string& name) override {
+        if (unlinkat(fd_, name.c_str(), AT_REMOVEDIR) != 0) return IoResult::failure(ErrnoText(errno));
+        return IoResult::success();
+    }
+
     bool temporaryAbandoned(const std::string& relative, const TempCopyName& owner) override {
         const auto levels = Levels(relative);
         if (levels.empty()) return false;

@@ -484,6 +484,25 @@ public:
         return MoveBetween(h_.h, ardeko::win32::Wide(name), at.folder, at.name, mode, path() + "\\" + name);
     }
 
+    MoveResult moveFileInto(const std::string& name, OpenFolder& target, const std::string& targetName,
+                            MoveMode mode) override {
+        const auto* to = dynamic_cast<NtFolder*>(&target);
+        if (to == nullptr) return CopyFailed(ERROR_NOT_SAME_DEVICE);
+        return MoveBetween(h_.h, ardeko::win32::Wide(name), to->h_.h, ardeko::win32::Wide(targetName), mode,
+                           path() + "\\" + name);
+    }
+
+    IoResult removeFolder(const std::string& name) override {
+        // Opened as itself: a link in its place is removed as the link, never what it points to.
+        Handle h;
+        NTSTATUS s = OpenEntry(h_.h, ardeko::win32::Wide(name), DELETE | kLookAccess, h, FILE_DIRECTORY_FILE);
+        if (NT_SUCCESS(s)) {
+            if (const DWORD err = Dispose(h.h); err != 0) return IoResult::failure(ErrorText(err));
+            return IoResult::success();
+        }
+        return IoResult::failure(ErrorText(ErrorOf(s)));
+    }
+
     bool temporaryAbandoned(const std::string& relative, const TempCopyName& owner) override {
         Reached at;
         Handle h;
