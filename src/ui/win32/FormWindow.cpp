@@ -219,6 +219,42 @@ bool FormWindow::InPanel(const Control& control) const {
     return false;
 }
 
+// The width at which a check or option caption that wraps wraps evenly: the least width that
+// keeps its number of lines, so that no word is left alone on the last one. A caption on one
+// line keeps the width it has.
+int FormWindow::EvenWrapWidth(HWND w, const std::wstring& text, HFONT font, int width) const {
+    const int n = static_cast<int>(text.size());
+    if (n == 0) return width;
+    // The box or circle and the gap before the caption, with room to spare: a caption measured
+    // a little too wide only wraps as before.
+    const int glyph = MulDiv(13 + 4 + 4, dpi_, 96);
+    HDC dc = GetDC(w);
+    const HGDIOBJ old = SelectObject(dc, font);
+    const auto height = [&](int textWidth) {
+        RECT r{0, 0, textWidth, 0};
+        DrawTextW(dc, text.c_str(), n, &r, DT_CALCRECT | DT_WORDBREAK);
+        return r.bottom;
+    };
+    int result = width;
+    if (const int available = width - glyph; available > 0) {
+        const int lines = height(available);
+        RECT one{0, 0, 0, 0};
+        DrawTextW(dc, text.c_str(), n, &one, DT_CALCRECT | DT_SINGLELINE);
+        if (lines > one.bottom) {
+            int low = available / 2, high = available;  // height(high) == lines
+            while (low < high) {
+                const int mid = (low + high) / 2;
+                if (height(mid) <= lines) high = mid;
+                else low = mid + 1;
+            }
+            result = high + glyph;
+        }
+    }
+    SelectObject(dc, old);
+    ReleaseDC(w, dc);
+    return result;
+}
+
 void FormWindow::Apply(Item& item) {
     Control& control = *item.control;
     Control* c = &control;
@@ -234,6 +270,8 @@ void FormWindow::Apply(Item& item) {
     }
     // A drop-down list's window includes its opened list.
     if (item.kind == Kind::Combo) height += Px(2400);
+    if (auto* cc = dynamic_cast<CaptionControl*>(c); cc && (item.kind == Kind::Check || item.kind == Kind::Option))
+        width = EvenWrapWidth(w, ControlText(cc->Caption), FontOf(control), width);
     SetWindowPos(w, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
     EnableWindow(w, control.Enabled);

@@ -67,6 +67,7 @@ private:
     void DrawCheckListEntry(const Item& item, const DRAWITEMSTRUCT& draw);
     HBRUSH Colours(HDC dc, HWND child);
     HFONT FontOf(const Control& control);
+    int EvenWrapWidth(HWND w, const std::wstring& text, HFONT font, int width) const;
     HFONT Font(int points, bool bold, bool underline);
     Item* ItemOf(HWND child);
     Item* ItemById(int id);
