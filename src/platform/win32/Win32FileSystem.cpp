@@ -179,8 +179,8 @@ DWORD RemoveAt(HANDLE folder, std::wstring_view name, bool evenReadOnly = false)
     return Dispose(h.h);
 }
 
-// Renames the opened file to `name` in the opened `folder`, in one step.
-DWORD Rename(HANDLE file, HANDLE folder, const std::wstring& name, bool replace) {
+// Renames the opened file to `name`, relative to `folder` (or a full native path for none).
+DWORD RenameInfo(HANDLE file, HANDLE folder, const std::wstring& name, bool replace) {
     const ULONG bytes = static_cast<ULONG>(name.size() * sizeof(wchar_t));
     std::vector<ULONGLONG> buffer((sizeof(FILE_RENAME_INFORMATION) + bytes) / sizeof(ULONGLONG) + 1);
     auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
@@ -191,6 +191,34 @@ DWORD Rename(HANDLE file, HANDLE folder, const std::wstring& name, bool replace)
     IO_STATUS_BLOCK io{};
     return ErrorOf(NtSetInformationFile(file, &io, info, static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
                                         FileRenameInformation));
+}
+
+// The native path of an opened folder (\??\C:\Daten, \??\UNC\Server\Freigabe\Daten),
+// or "" when it cannot be told.
+std::wstring NativePathOf(HANDLE folder) {
+    std::vector<wchar_t> buffer(1024);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD n = GetFinalPathNameByHandleW(folder, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return {};
+        if (n < buffer.size()) {
+            std::wstring path(buffer.data(), n);  // \\?\C:\Daten or \\?\UNC\...
+            if (path.rfind(L"\\\\?\\", 0) != 0) return {};
+            return L"\\??\\" + path.substr(4);
+        }
+        buffer.resize(n + 1);
+    }
+    return {};
+}
+
+// Renames the opened file to `name` in the opened `folder`, in one step. A network redirector
+// takes no name relative to a folder handle; the folder is then named by its full path, which
+// nobody can change meanwhile: the folders a run holds are not shared for renaming.
+DWORD Rename(HANDLE file, HANDLE folder, const std::wstring& name, bool replace) {
+    const DWORD err = RenameInfo(file, folder, name, replace);
+    if (err != ERROR_INVALID_PARAMETER && err != ERROR_NOT_SUPPORTED) return err;
+    const std::wstring full = NativePathOf(folder);
+    return full.empty() ? err : RenameInfo(file, nullptr, full + L"\\" + name, replace);
 }
 
 bool TargetExists(DWORD err) { return err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS; }
