@@ -209,6 +209,14 @@ TEST_F(Win32Ports, FileSearchFindsWhatTheSystemsDirFinds) {
 TEST_F(Win32Ports, HeldFolderIsReachedByHandleAndStaysInPlace) {
     Make(dir / "Ablage\\a.doc");
     CreateDirectoryW(Wide(dir / "Ablage\\Sub").c_str(), nullptr);
+    // Folders another program keeps open with the right to delete them are still taken.
+    const auto openForDelete = [](const std::string& folder) {
+        return CreateFileW(Wide(folder).c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    };
+    HANDLE others[] = {openForDelete(dir / "Ablage"), openForDelete(dir / "Ablage\\Sub")};
+    EXPECT_TRUE(platform::Fs().openFolder(dir / "Ablage") && platform::Fs().openFolder(dir / "Ablage")->openFolder("Sub"));
+    for (HANDLE h : others) CloseHandle(h);
     auto held = platform::Fs().openFolder(dir / "Ablage\\");
     ASSERT_TRUE(held);
     EXPECT_EQ(held->path(), dir / "Ablage");

@@ -98,6 +98,7 @@ constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // removed (DELETE is not shared): while a run holds it, no other folder or link can take its
 // place under its name, and a user who tries sees the folder in use.
 constexpr ULONG kHeldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr NTSTATUS kSharingViolation = static_cast<NTSTATUS>(0xC0000043);
 constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr ACCESS_MASK kLookAccess = FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 
@@ -556,9 +557,13 @@ private:
     // (kStoppedOnLink for a link, ERROR_DIRECTORY for a file).
     static DWORD openLevel(HANDLE parent, const std::wstring& name, Handle& out) {
         const ULONG options = FILE_DIRECTORY_FILE;
-        if (const NTSTATUS s = OpenAt(parent, name, kFolderAccess, kHeldShare, FILE_OPEN, options | FILE_OPEN_REPARSE_POINT, out);
-            !NT_SUCCESS(s))
-            return ErrorOf(s);
+        // A folder that another program keeps open with the right to delete it cannot be held
+        // against renaming; it is still taken, as it is, and never through a link.
+        ULONG share = kHeldShare;
+        NTSTATUS s = OpenAt(parent, name, kFolderAccess, share, FILE_OPEN, options | FILE_OPEN_REPARSE_POINT, out);
+        if (s == kSharingViolation)
+            s = OpenAt(parent, name, kFolderAccess, share = kShareAll, FILE_OPEN, options | FILE_OPEN_REPARSE_POINT, out);
+        if (!NT_SUCCESS(s)) return ErrorOf(s);
         const auto tag = TagOf(out.h);
         if (!tag || IsLink(tag->attributes, tag->tag)) {
             out.close();
@@ -568,8 +573,8 @@ private:
         // driver expects it, so that it lists what it holds.
         if ((tag->attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return 0;
         Handle plain;
-        if (const NTSTATUS s = OpenAt(out.h, L"", kFolderAccess, kHeldShare, FILE_OPEN, options, plain); !NT_SUCCESS(s))
-            return ErrorOf(s);
+        if (const NTSTATUS again = OpenAt(out.h, L"", kFolderAccess, share, FILE_OPEN, options, plain); !NT_SUCCESS(again))
+            return ErrorOf(again);
         std::swap(out.h, plain.h);
         return 0;
     }
@@ -679,7 +684,9 @@ public:
 
     std::unique_ptr<OpenFolder> openFolder(const std::string& folder) override {
         Handle h;
-        if (OpenFolderByPath(folder, kHeldShare, h) != 0) return nullptr;
+        DWORD err = OpenFolderByPath(folder, kHeldShare, h);
+        if (err == ERROR_SHARING_VIOLATION) err = OpenFolderByPath(folder, kShareAll, h);  // see openLevel
+        if (err != 0) return nullptr;
         std::string path = folder;
         while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
         return std::make_unique<NtFolder>(path, std::move(h));
