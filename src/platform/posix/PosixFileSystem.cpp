@@ -316,6 +316,19 @@ struct LevelsFd {
     std::size_t failedAt = 0;
 };
 
+// The folder that holds the last level of a relative path, reached from a held folder, and
+// that level's name. `dir.fd` is -1 with errno set when the path is empty or a level on the
+// way cannot be opened.
+struct LastLevel {
+    LastLevel(int dirFd, const std::string& relative)
+        : levels(Levels(relative)), dir(levels.empty() ? -1 : dirFd, levels, levels.empty() ? 0 : levels.size() - 1) {
+        if (levels.empty()) errno = EINVAL;
+    }
+    const char* name() const { return levels.back().c_str(); }
+    std::vector<std::string> levels;
+    LevelsFd dir;
+};
+
 bool IsLinkOrFile(int err) { return err == ELOOP || err == ENOTDIR; }
 
 bool Abandoned(int dirFd, const char* name, const TempCopyName& owner);
@@ -338,18 +351,16 @@ public:
     }
 
     std::optional<FileAttributes> attributes(const std::string& relative) override {
-        const auto levels = Levels(relative);
-        if (levels.empty()) return std::nullopt;
-        const LevelsFd dir(fd_, levels, levels.size() - 1);
-        if (dir.fd < 0) {
+        const LastLevel at(fd_, relative);
+        if (at.dir.fd < 0) {
             if (!IsLinkOrFile(errno)) return std::nullopt;
             FileAttributes onTheWay;
             onTheWay.system = true;
             return onTheWay;
         }
         struct stat st {};
-        if (fstatat(dir.fd, levels.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-        return AttributesFromMode(levels.back(), st.st_mode);
+        if (fstatat(at.dir.fd, at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+        return AttributesFromMode(at.levels.back(), st.st_mode);
     }
 
     std::unique_ptr<OpenFolder> openFolder(const std::string& relative, std::string* why) override {
@@ -366,19 +377,16 @@ public:
     }
 
     IoResult removeFile(const std::string& relative) override {
-        const auto levels = Levels(relative);
-        if (levels.empty()) return IoResult::failure(ErrnoText(EINVAL));
-        const LevelsFd dir(fd_, levels, levels.size() - 1);
-        if (dir.fd < 0 || unlinkat(dir.fd, levels.back().c_str(), 0) != 0) return IoResult::failure(ErrnoText(errno));
+        const LastLevel at(fd_, relative);
+        if (at.dir.fd < 0 || unlinkat(at.dir.fd, at.name(), 0) != 0) return IoResult::failure(ErrnoText(errno));
         return IoResult::success();
     }
 
     MoveResult moveFile(const std::string& name, const std::string& relativeTarget, MoveMode mode) override {
-        const auto levels = Levels(relativeTarget);
-        if (levels.empty()) return Failed(MoveResult::Stage::CopyFailed, EINVAL);
-        const LevelsFd target(fd_, levels, levels.size() - 1);
-        if (target.fd < 0) return {MoveResult::Stage::CopyFailed, Refusal(levels, target.failedAt, errno)};
-        return MoveBetween(fd_, name, target.fd, levels.back(), mode, Join(path(), name));
+        const LastLevel at(fd_, relativeTarget);
+        if (at.levels.empty()) return Failed(MoveResult::Stage::CopyFailed, EINVAL);
+        if (at.dir.fd < 0) return {MoveResult::Stage::CopyFailed, Refusal(at.levels, at.dir.failedAt, errno)};
+        return MoveBetween(fd_, name, at.dir.fd, at.levels.back(), mode, Join(path(), name));
     }
 
     MoveResult moveFileInto(const std::string& name, OpenFolder& target, const std::string& targetName,
@@ -394,10 +402,8 @@ public:
     }
 
     bool temporaryAbandoned(const std::string& relative, const TempCopyName& owner) override {
-        const auto levels = Levels(relative);
-        if (levels.empty()) return false;
-        const LevelsFd dir(fd_, levels, levels.size() - 1);
-        return dir.fd >= 0 && Abandoned(dir.fd, levels.back().c_str(), owner);
+        const LastLevel at(fd_, relative);
+        return at.dir.fd >= 0 && Abandoned(at.dir.fd, at.name(), owner);
     }
 
 private:
