@@ -5,11 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "archive/ArchiveDialog.h"
 #include "archive/FileWalk.h"
@@ -186,21 +187,34 @@ TEST_F(Win32Ports, FileSearchFindsWhatTheSystemsDirFinds) {
     CreateDirectoryW(Wide(dir / "Ordner.doc").c_str(), nullptr);
     const auto folder = platform::Fs().openFolder(dir.str());
     ASSERT_TRUE(folder);
-    for (const std::string pattern : {"*.MDB", "*.DOC*", "*.doc", "?.doc", "*.*", "*", "*.t?t", "*.XLS*", "*.DOT*", "*.PPS*"}) {
+    const std::vector<std::string> patterns = {"*.MDB", "*.DOC*", "*.doc", "?.doc", "*.*", "*", "*.t?t", "*.XLS*", "*.DOT*", "*.PPS*"};
+    // One "dir" per pattern, all in one command processor: starting one per pattern was the
+    // slow part, and now and then a start failed under a busy CI machine.
+    ScratchFolder listings;
+    std::string command = "cmd /c \"cd /d \"" + dir.str() + "\"";
+    for (std::size_t i = 0; i < patterns.size(); ++i)
+        command += " & dir /b /a-d-h-s " + patterns[i] + " > \"" + listings / std::to_string(i) + "\"";
+    command += "\"";
+    std::wstring line = Wide(command);
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
+        << GetLastError();
+    WaitForSingleObject(process.hProcess, 60000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
         std::set<std::string> ours, system;
         platform::DirEntry e;
-        for (auto search = folder->list(pattern); search->next(e);)
+        for (auto search = folder->list(patterns[i]); search->next(e);)
             if (!e.attributes.directory && !e.attributes.hidden && !e.attributes.system) ours.insert(e.name);
-        FILE* out = _wpopen(Wide("cmd /c \"cd /d \"" + dir.str() + "\" && dir /b /a-d-h-s " + pattern + "\"").c_str(), L"r");
-        ASSERT_NE(out, nullptr);
-        for (char line[512]; fgets(line, sizeof line, out);) {
-            std::string name = line;
-            while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+        std::istringstream shown(ReadAll(listings / std::to_string(i)));
+        for (std::string name; std::getline(shown, name);) {
+            while (!name.empty() && name.back() == '\r') name.pop_back();
             if (!name.empty()) system.insert(name);
         }
-        _pclose(out);
-        EXPECT_EQ(ours, system) << pattern;
-        EXPECT_FALSE(ours.empty()) << pattern;
+        EXPECT_EQ(ours, system) << patterns[i];
+        EXPECT_FALSE(ours.empty()) << patterns[i];
     }
 }
 
