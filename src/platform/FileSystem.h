@@ -202,9 +202,6 @@ public:
     // Replaces a file's content at once: a reader sees the old content or the new one, never a
     // mix, also when the program is killed meanwhile.
     virtual IoResult replaceContent(const std::string& path, const std::string& bytes) = 0;
-
-    // Removes an empty folder; fails for a folder that holds anything.
-    virtual IoResult removeDirectory(const std::string& path) = 0;
 };
 
 // Windows-style wildcard match of one file name: '*' any run, '?' one character,

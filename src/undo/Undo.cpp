@@ -42,13 +42,6 @@ std::optional<platform::FileStamp> StampOf(const std::string& path) {
     }
 }
 
-void RemoveIfEmpty(const std::string& folder) {
-    try {
-        platform::Fs().removeDirectory(folder);  // refuses a folder that still holds anything
-    } catch (...) {
-    }
-}
-
 void RemoveIfEmpty(platform::OpenFolder& in, const std::string& name) {
     try {
         in.removeFolder(name);  // refuses a folder that still holds anything
@@ -62,6 +55,25 @@ std::unique_ptr<platform::OpenFolder> Open(platform::OpenFolder& in, const std::
         return in.openFolder(relative);
     } catch (...) {
         return nullptr;
+    }
+}
+
+// The archive folders a run made, reached from its start folder one level at a time, so that
+// a folder swapped for a link since then cannot make an empty folder elsewhere go.
+void RemoveMadeFolders(const std::string& startFolder, const std::vector<std::string>& folders) {
+    std::unique_ptr<platform::OpenFolder> start;
+    try {
+        start = platform::Fs().openFolder(startFolder);
+    } catch (...) {
+    }
+    if (!start) return;
+    const char sep = platform::Fs().separator();
+    const std::string below = startFolder.empty() || startFolder.back() != sep ? startFolder + sep : startFolder;
+    for (const auto& folder : folders) {
+        if (folder.size() <= below.size() || folder.compare(0, below.size(), below) != 0) continue;  // none of this run's
+        const std::string relative = folder.substr(below.size()), parent = FolderOf(relative);
+        if (parent.empty()) RemoveIfEmpty(*start, relative);
+        else if (const auto in = Open(*start, parent)) RemoveIfEmpty(*in, FileNameFromPath(relative));
     }
 }
 
@@ -275,7 +287,7 @@ UndoOutcome UndoRun(int number, bool test, UndoProgress& progress) {
         for (const auto& m : run.moves) made.insert(m.newFolders.begin(), m.newFolders.end());
         std::vector<std::string> order(made.begin(), made.end());
         std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
-        for (const auto& folder : order) RemoveIfEmpty(folder);
+        RemoveMadeFolders(run.info.startFolder, order);
     }
     back.Footer();
     return back.outcome;

@@ -60,7 +60,6 @@ public:
     std::unique_ptr<platform::AppendFile> openAppend(const std::string& p) override { return inner_.openAppend(p); }
     std::optional<std::string> readAll(const std::string& p) override { return inner_.readAll(p); }
     platform::IoResult replaceContent(const std::string& p, const std::string& b) override { return inner_.replaceContent(p, b); }
-    platform::IoResult removeDirectory(const std::string& p) override { return Fails(Op::Remove, p) ? Denied() : inner_.removeDirectory(p); }
 
 private:
     struct Fault { Op op; std::string pathPart; int afterCalls, seen = 0; };

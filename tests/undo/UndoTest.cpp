@@ -204,6 +204,18 @@ TEST_F(Undo, RestoreFollowsNoFolderSwappedForALink) {
     EXPECT_EQ(Tree(root), "Sub, Sub.alt/~~~ 2007/b.doc, ~~~ 2007, ~~~ 2007.alt/a.doc");
 }
 
+// An undo removes the archive folders of its run reached from the start folder, not an empty
+// one of the same name behind a link that took their folder's place.
+TEST_F(Undo, UndoRemovesNoFolderBehindALinkSwappedIn) {
+    const std::string outside = env.dir / "Anderswo";
+    Make({"Sub/b.doc"}, Date(2005, 1, 1));
+    RealRun();
+    fs::create_directories(outside + "/~~~ 2005");
+    fs::rename(At("Sub"), At("Sub.alt")), fs::create_directory_symlink(outside, At("Sub"));
+    EXPECT_EQ(Counts(UndoNewest()), "0/1/0");
+    EXPECT_TRUE(fs::is_directory(outside + "/~~~ 2005"));
+}
+
 // The dialog as the wizard opens it: the list of runs, a stopped test, a real undo, the beep
 // cases, restore after its question.
 TEST_F(Undo, DialogListsUndoesStopsRestoresAndBeeps) {

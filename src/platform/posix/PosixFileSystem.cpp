@@ -618,11 +618,6 @@ public:
         return IoResult::success();
     }
 
-    IoResult removeDirectory(const std::string& path) override {
-        if (rmdir(path.c_str()) != 0) return IoResult::failure(ErrnoText(errno));
-        return IoResult::success();
-    }
-
 private:
     struct OpenFile {
         std::string path;

@@ -812,11 +812,6 @@ public:
         DeleteFileW(temp.c_str());
         return IoResult::failure(ErrorText(err));
     }
-
-    IoResult removeDirectory(const std::string& path) override {
-        if (!RemoveDirectoryW(LongPath(path).c_str())) return LastError();
-        return IoResult::success();
-    }
 };
 
 }  // namespace
