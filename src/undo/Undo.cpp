@@ -58,25 +58,6 @@ std::unique_ptr<platform::OpenFolder> Open(platform::OpenFolder& in, const std::
     }
 }
 
-// The archive folders a run made, reached from its start folder one level at a time, so that
-// a folder swapped for a link since then cannot make an empty folder elsewhere go.
-void RemoveMadeFolders(const std::string& startFolder, const std::vector<std::string>& folders) {
-    std::unique_ptr<platform::OpenFolder> start;
-    try {
-        start = platform::Fs().openFolder(startFolder);
-    } catch (...) {
-    }
-    if (!start) return;
-    const char sep = platform::Fs().separator();
-    const std::string below = startFolder.empty() || startFolder.back() != sep ? startFolder + sep : startFolder;
-    for (const auto& folder : folders) {
-        if (folder.size() <= below.size() || folder.compare(0, below.size(), below) != 0) continue;  // none of this run's
-        const std::string relative = folder.substr(below.size()), parent = FolderOf(relative);
-        if (parent.empty()) RemoveIfEmpty(*start, relative);
-        else if (const auto in = Open(*start, parent)) RemoveIfEmpty(*in, FileNameFromPath(relative));
-    }
-}
-
 // What undo and restore share: the per-file progress, the stop between files, the move back
 // and its protocol lines, the counts.
 class MoveBack {
@@ -202,19 +183,23 @@ std::vector<UndoableRun> UndoableRuns() {
 namespace {
 
 // The folders an undo moves files back into, and the archive folders below them, held open
-// from one file to the next of the same folder. An archived file is taken from its archive
-// folder reached below its own folder, so that a folder swapped for a link meanwhile leads
-// nowhere else.
+// from one file to the next of the same folder. Both are reached from the run's start folder
+// one level at a time, so that a folder swapped for a link meanwhile leads nowhere else.
 class HeldFolders {
 public:
+    explicit HeldFolders(const std::string& startFolder) : start_(startFolder) {
+        const char sep = platform::Fs().separator();
+        below_ = start_.empty() || start_.back() != sep ? start_ + sep : start_;
+    }
+
     platform::MoveResult MoveBack(const std::string& archived, const std::string& original) {
         const std::string folder = FolderOf(original), archive = FolderOf(archived);
-        const char sep = platform::Fs().separator();
-        if (archive.size() <= folder.size() || archive.compare(0, folder.size(), folder) != 0 || archive[folder.size()] != sep)
-            return platform::Fs().moveFile(archived, original);  // not below its own folder: no run of ours put it there
+        if (!Below(archive, folder) || (!IsStart(folder) && !Below(folder, start_)))
+            return {platform::MoveResult::Stage::CopyFailed, platform::NotAFolderText(archive)};  // no run of ours put it there
         if (folder != folderPath_) {
             archiveDir_.reset(), archivePath_.clear();
-            folderDir_ = platform::Fs().openFolder(folder);
+            platform::OpenFolder* start = OpenStartOnce();
+            folderDir_ = IsStart(folder) ? OpenStart() : start ? Open(*start, folder.substr(below_.size())) : nullptr;
             folderPath_ = folder;
         }
         if (!folderDir_) return {platform::MoveResult::Stage::CopyFailed, platform::NotAFolderText(folder)};
@@ -228,9 +213,40 @@ public:
                                          platform::MoveMode::NoReplace);
     }
 
+    // The archive folders a run made, innermost first; an empty folder behind a link that took
+    // their folder's place stays.
+    void RemoveMade(const std::vector<std::string>& folders) {
+        archiveDir_.reset(), folderDir_.reset(), folderPath_.clear(), archivePath_.clear();  // held, Windows cannot remove them
+        for (const auto& folder : folders) {
+            if (!Below(folder, start_) || !OpenStartOnce()) continue;
+            const std::string relative = folder.substr(below_.size()), parent = FolderOf(relative);
+            if (parent.empty()) RemoveIfEmpty(*startDir_, relative);
+            else if (const auto in = Open(*startDir_, parent)) RemoveIfEmpty(*in, FileNameFromPath(relative));
+        }
+        startDir_.reset();
+    }
+
 private:
-    std::string folderPath_, archivePath_;
-    std::unique_ptr<platform::OpenFolder> folderDir_, archiveDir_;
+    // "C:\" as the start folder holds "C:\a.doc", whose folder reads "C:".
+    bool IsStart(const std::string& folder) const { return folder == start_ || folder + platform::Fs().separator() == below_; }
+    bool Below(const std::string& path, const std::string& folder) const {
+        const std::string prefix = IsStart(folder) ? below_ : folder + platform::Fs().separator();
+        return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0;
+    }
+    std::unique_ptr<platform::OpenFolder> OpenStart() const {
+        try {
+            return platform::Fs().openFolder(start_);  // a link here is the user's own choice
+        } catch (...) {
+            return nullptr;
+        }
+    }
+    platform::OpenFolder* OpenStartOnce() {
+        if (!startDir_) startDir_ = OpenStart();
+        return startDir_.get();
+    }
+
+    std::string start_, below_, folderPath_, archivePath_;
+    std::unique_ptr<platform::OpenFolder> startDir_, folderDir_, archiveDir_;
 };
 
 }  // namespace
@@ -255,7 +271,7 @@ UndoOutcome UndoRun(int number, bool test, UndoProgress& progress) {
     std::unique_ptr<UndoJournal> journal;
     if (!test) journal = std::make_unique<UndoJournal>(GetHostName());
 
-    HeldFolders held;
+    HeldFolders held(run.info.startFolder);
     for (auto m = run.moves.rbegin(); m != run.moves.rend(); ++m) {
         if (m->undone || m->state == MoveState::CopyFailed) continue;
         if (!back.NextFile()) break;
@@ -280,14 +296,13 @@ UndoOutcome UndoRun(int number, bool test, UndoProgress& progress) {
         if (m->replaces) WritePROTO("! Frühere Fassung nicht wiederherstellbar: " + m->to);
     }
 
-    held = {};  // a folder held open cannot be removed on Windows
     if (!test) {
         // Innermost first, so a month folder goes before its year folder.
         std::set<std::string> made;
         for (const auto& m : run.moves) made.insert(m.newFolders.begin(), m.newFolders.end());
         std::vector<std::string> order(made.begin(), made.end());
         std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
-        RemoveMadeFolders(run.info.startFolder, order);
+        held.RemoveMade(order);
     }
     back.Footer();
     return back.outcome;

@@ -204,16 +204,15 @@ TEST_F(Undo, RestoreFollowsNoFolderSwappedForALink) {
     EXPECT_EQ(Tree(root), "Sub, Sub.alt/~~~ 2007/b.doc, ~~~ 2007, ~~~ 2007.alt/a.doc");
 }
 
-// An undo removes the archive folders of its run reached from the start folder, not an empty
-// one of the same name behind a link that took their folder's place.
-TEST_F(Undo, UndoRemovesNoFolderBehindALinkSwappedIn) {
+// An undo reaches the folders of its run from the start folder: a folder moved away and
+// replaced by a link to where it went gets nothing back, and keeps its archive folder.
+TEST_F(Undo, UndoFollowsNoFolderSwappedForALink) {
     const std::string outside = env.dir / "Anderswo";
     Make({"Sub/b.doc"}, Date(2005, 1, 1));
     RealRun();
-    fs::create_directories(outside + "/~~~ 2005");
-    fs::rename(At("Sub"), At("Sub.alt")), fs::create_directory_symlink(outside, At("Sub"));
-    EXPECT_EQ(Counts(UndoNewest()), "0/1/0");
-    EXPECT_TRUE(fs::is_directory(outside + "/~~~ 2005"));
+    fs::rename(At("Sub"), outside), fs::create_directory_symlink(outside, At("Sub"));
+    EXPECT_EQ(Counts(UndoNewest()), "0/0/1");
+    EXPECT_EQ(Tree(outside), "~~~ 2005/b.doc");
 }
 
 // The dialog as the wizard opens it: the list of runs, a stopped test, a real undo, the beep
