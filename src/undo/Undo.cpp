@@ -213,15 +213,28 @@ public:
                                          platform::MoveMode::NoReplace);
     }
 
-    // The archive folders a run made, innermost first; an empty folder behind a link that took
-    // their folder's place stays.
-    void RemoveMade(const std::vector<std::string>& folders) {
+    // The archive folders a run made; an empty folder behind a link that took their folder's
+    // place stays.
+    void RemoveMade(std::vector<std::string> folders) {
         archiveDir_.reset(), folderDir_.reset(), folderPath_.clear(), archivePath_.clear();  // held, Windows cannot remove them
+        // Deepest first, so a month folder goes before its year folder; those of one folder together,
+        // so that it is opened once.
+        const auto depth = [](const std::string& f) { return std::count(f.begin(), f.end(), platform::Fs().separator()); };
+        std::sort(folders.begin(), folders.end(), [&](const auto& a, const auto& b) {
+            const auto da = depth(a), db = depth(b);
+            return da != db ? da > db : a < b;
+        });
+        std::string parentPath;
+        std::unique_ptr<platform::OpenFolder> parentDir;
         for (const auto& folder : folders) {
             if (!Below(folder, start_) || !OpenStartOnce()) continue;
             const std::string relative = folder.substr(below_.size()), parent = FolderOf(relative);
-            if (parent.empty()) RemoveIfEmpty(*startDir_, relative);
-            else if (const auto in = Open(*startDir_, parent)) RemoveIfEmpty(*in, FileNameFromPath(relative));
+            if (parent.empty()) {
+                RemoveIfEmpty(*startDir_, relative);
+                continue;
+            }
+            if (parent != parentPath) parentDir = Open(*startDir_, parent), parentPath = parent;
+            if (parentDir) RemoveIfEmpty(*parentDir, FileNameFromPath(relative));
         }
         startDir_.reset();
     }
@@ -297,12 +310,9 @@ UndoOutcome UndoRun(int number, bool test, UndoProgress& progress) {
     }
 
     if (!test) {
-        // Innermost first, so a month folder goes before its year folder.
         std::set<std::string> made;
         for (const auto& m : run.moves) made.insert(m.newFolders.begin(), m.newFolders.end());
-        std::vector<std::string> order(made.begin(), made.end());
-        std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
-        held.RemoveMade(order);
+        held.RemoveMade({made.begin(), made.end()});
     }
     back.Footer();
     return back.outcome;
