@@ -189,12 +189,13 @@ private:
             if (answer == kNo) return;
         }
 
-        // A link or a file named like the archive folder would carry the file out of the tree
-        // or stand in its way: the file stays where it is.
-        // Below `dir`, as the port takes it.
+        // The archive folder and the archived file below `dir`, as the port takes them.
         const std::string archive = targetFolder.substr(base.size());
         const std::string archived = archive + platform::Fs().separator() + name;
-        if (const std::string blocked = BlockedArchiveFolder(dir, archive); !blocked.empty()) {
+        // A link or a file named like the archive folder would carry the file out of the tree
+        // or stand in its way: the file stays where it is.
+        bool archiveExists = false;
+        if (const std::string blocked = BlockedArchiveFolder(dir, archive, archiveExists); !blocked.empty()) {
             MoveFailed(fullPath, target, platform::NotAFolderText(base + blocked));
             return;
         }
@@ -210,7 +211,7 @@ private:
         // The journal learns of the move before it is tried, so a kill in the middle of it
         // can still be undone; the archive folders about to be made are noted with it.
         const int journalSeq = state_.Journal ? state_.Journal->Intent(fullPath, target, base, targetFolder, replaces) : 0;
-        if (IsFolder(dir, archive)) SweepTemporaries(dir, base, archive);
+        if (archiveExists) SweepTemporaries(dir, base, archive);
         else CreatePath(dir, archive);
 
         platform::MoveResult moved;
@@ -243,14 +244,16 @@ private:
     }
 
     // The first level of the archive folder (year, then month) that exists as anything but a
-    // real folder, or "" when every existing level is one.
-    static std::string BlockedArchiveFolder(platform::OpenFolder& dir, const std::string& archive) {
+    // real folder, or "" when every existing level is one; `exists` tells whether all do.
+    static std::string BlockedArchiveFolder(platform::OpenFolder& dir, const std::string& archive, bool& exists) {
         const char sep = platform::Fs().separator();
+        exists = true;
         for (auto p = archive.find(sep);; p = archive.find(sep, p + 1)) {
             const std::string level = archive.substr(0, p);
             try {
                 const auto a = dir.attributes(level);
                 if (a && (!a->directory || a->system)) return level;
+                exists = exists && a.has_value();
             } catch (...) {
                 return level;
             }
@@ -327,15 +330,6 @@ private:
         return a && !a->directory;
     }
 
-    static bool IsFolder(platform::OpenFolder& dir, const std::string& relative) {
-        try {
-            const auto a = dir.attributes(relative);
-            return a && a->directory;
-        } catch (...) {
-            return false;
-        }
-    }
-
     static std::string TimeText(const platform::LocalDateTime& when) {
         try {
             return platform::Clock().FormatGeneralDate(when);
@@ -353,7 +347,6 @@ private:
 };
 
 }  // namespace
-
 
 void ProcessFiles(ArchiveDialog& dialog, const std::string& folder, const std::string& pattern,
                   std::int16_t cutOffMonth, std::int16_t cutOffYear) {

@@ -187,10 +187,7 @@ namespace {
 // one level at a time, so that a folder swapped for a link meanwhile leads nowhere else.
 class HeldFolders {
 public:
-    explicit HeldFolders(const std::string& startFolder) : start_(startFolder) {
-        const char sep = platform::Fs().separator();
-        below_ = start_.empty() || start_.back() != sep ? start_ + sep : start_;
-    }
+    explicit HeldFolders(const std::string& startFolder) : start_(startFolder), below_(AddBackslash(startFolder)) {}
 
     platform::MoveResult MoveBack(const std::string& archived, const std::string& original) {
         const std::string folder = FolderOf(original), archive = FolderOf(archived);
